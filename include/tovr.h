@@ -1,0 +1,219 @@
+/* tovr: record linkage library — standardize, index and match records.
+ *
+ * Plain C interface. Every handle is opaque; every function returns a status code (0 is
+ * success) or writes into buffers that the caller supplies. Call TOVR_LibInit first, then
+ * TOVR_cbSet for any callback slot the host wants to replace. Handles are used by one
+ * thread at a time. */
+#ifndef TOVR_H_
+#define TOVR_H_
+
+#include <stddef.h>
+
+#define TOVR_VERSION_MAJOR 0
+#define TOVR_VERSION_MINOR 1
+#define TOVR_VERSION_PATCH 0
+
+#if defined(_WIN32)
+#define TOVR_API __declspec(dllexport)
+#else
+#define TOVR_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct TOVR_Mk TOVR_Mk;                   /* match key control block */
+typedef struct TOVR_Mt TOVR_Mt;                   /* match control block, tag "INST" */
+typedef struct TOVR_Rules TOVR_Rules;             /* rules block, "RULE" */
+typedef struct TOVR_List TOVR_List;               /* candidate list, "CAND" */
+typedef struct TOVR_Case TOVR_Case;               /* match case, "CASE" */
+typedef struct TOVR_Db TOVR_Db;                   /* index handle, "ICB" */
+typedef struct TOVR_QueryResult TOVR_QueryResult; /* query result set */
+typedef struct TOVR_Stan TOVR_Stan;               /* standardizer, "STAN" */
+
+/* Callback slots 0..14. */
+enum {
+  TOVRCB_Malloc = 0,
+  TOVRCB_Realloc,
+  TOVRCB_Free,
+  TOVRCB_Fopen,
+  TOVRCB_Fclose,
+  TOVRCB_Fflush,
+  TOVRCB_Feof,
+  TOVRCB_Fseek,
+  TOVRCB_Rewind,
+  TOVRCB_Fgetc,
+  TOVRCB_Fgets,
+  TOVRCB_Fread,
+  TOVRCB_Fwrite,
+  TOVRCB_Printf,
+  TOVRCB_Fprintf
+};
+
+typedef void (*TOVR_Callback)(void); /* generic slot value; cast to the slot's own type */
+typedef void *(*TOVRCB_MallocFn)(size_t size);
+typedef void *(*TOVRCB_ReallocFn)(void *p, size_t size);
+typedef void (*TOVRCB_FreeFn)(void *p);
+typedef void *(*TOVRCB_FopenFn)(const char *name, const char *mode);
+typedef int (*TOVRCB_FcloseFn)(void *stream);
+typedef int (*TOVRCB_FflushFn)(void *stream);
+typedef int (*TOVRCB_FeofFn)(void *stream);
+typedef int (*TOVRCB_FseekFn)(void *stream, long offset, int origin);
+typedef void (*TOVRCB_RewindFn)(void *stream);
+typedef int (*TOVRCB_FgetcFn)(void *stream);
+typedef char *(*TOVRCB_FgetsFn)(char *buf, int size, void *stream);
+typedef size_t (*TOVRCB_FreadFn)(void *buf, size_t size, size_t count, void *stream);
+typedef size_t (*TOVRCB_FwriteFn)(const void *buf, size_t size, size_t count, void *stream);
+typedef int (*TOVRCB_PrintfFn)(const char *text);
+typedef int (*TOVRCB_FprintfFn)(void *stream, const char *text);
+/* Spelling-expansion hook of TOVR_dbParse: receives the candidate keys and their scores. */
+typedef int (*TOVR_SpellFn)(int count, char **keys, float *scores, const char *term);
+
+/* ---- Library frame ------------------------------------------------------------------ */
+
+/* Installs the default callbacks in slots 0-13 and masks floating-point exceptions of the
+ * calling thread; does nothing when the library is already initialised. */
+TOVR_API void TOVR_LibInit(void);
+/* Clears the initialised flag; frees nothing and keeps the callback table. */
+TOVR_API void TOVR_LibExit(void);
+/* Writes the defaults into slots 0-13; slot 14 keeps its value. */
+TOVR_API void TOVR_cbReset(void);
+/* Stores fn in slot index (0-14) and returns it; any other index does nothing, returns null. */
+TOVR_API TOVR_Callback TOVR_cbSet(int index, TOVR_Callback fn);
+/* Returns the function in slot index (0-14); null for an empty slot or another index. */
+TOVR_API TOVR_Callback TOVR_cbGet(int index);
+
+/* ---- Match keys ----------------------------------------------------------------------- */
+
+/* Creates a match key control block with its table registry; 0, or 4 when memory runs out. */
+TOVR_API int TOVR_mkInit(TOVR_Mk **handle);
+/* Releases the control block, its layouts and every table still loaded. */
+TOVR_API void TOVR_mkClose(TOVR_Mk *handle);
+/* Writes the message text of a match key status code into text (at least 80 bytes). */
+TOVR_API void TOVR_mkQueryCodeEnum(int code, char *text);
+/* Reports type, offset, length and missing-value code of a field of layout mk. */
+TOVR_API int TOVR_mkAttrib(TOVR_Mk *h, const char *mk, const char *field, char *type,
+                           short *offset, short *length, char *missing);
+/* Fills the record of layout mk with blanks. */
+TOVR_API int TOVR_mkClear(TOVR_Mk *h, const char *mk);
+/* Copies the record of layout mk into out (record length bytes, no terminator added). */
+TOVR_API int TOVR_mkCopy(TOVR_Mk *h, const char *mk, char *out);
+/* Removes layout mk and its record. */
+TOVR_API int TOVR_mkFree(TOVR_Mk *h, const char *mk);
+/* Copies a field of layout mk into out as a NUL-terminated string. */
+TOVR_API int TOVR_mkGet(TOVR_Mk *h, const char *mk, const char *field, char *out);
+/* Reports the definition of field number index (1-based) of layout mk. */
+TOVR_API int TOVR_mkGetFieldDef(TOVR_Mk *h, const char *mk, short index, char *name, char *type,
+                                short *offset, short *length);
+/* Reports the record length of layout mk. */
+TOVR_API int TOVR_mkGetLen(TOVR_Mk *h, const char *mk, short *length);
+/* Reports the number of fields of layout mk. */
+TOVR_API int TOVR_mkGetNumFields(TOVR_Mk *h, const char *mk, short *count);
+/* Places value into a field of layout mk by the field's type; may rewrite value in place. */
+TOVR_API int TOVR_mkSet(TOVR_Mk *h, const char *mk, const char *field, char *value);
+
+/* ---- Record matcher ----------------------------------------------------------------- */
+
+/* Creates a match control block bound to the match key control block mk. */
+TOVR_API int TOVR_mtInit(TOVR_Mt **handle, TOVR_Mk *mk);
+/* Loads a rules file for layout mk, listing errors to messageFile; sets *rules. */
+TOVR_API int TOVR_mtLoad(TOVR_Mt *mt, const char *rulesFile, const char *mk,
+                         const char *messageFile, TOVR_Rules **rules);
+/* Releases a rules block and sets *rules to null. */
+TOVR_API int TOVR_mtFreeRules(TOVR_Rules **rules);
+/* Writes the message text of a matcher status code into text. */
+TOVR_API void TOVR_mtQueryCodeEnum(int code, char *text);
+/* Creates (or reuses) an empty candidate list for records of recordLength bytes. */
+TOVR_API int TOVR_mtNewList(TOVR_Mt *mt, short recordLength, TOVR_List **list);
+/* Appends a candidate record to the list. */
+TOVR_API int TOVR_mtNewCand(TOVR_Mt *mt, TOVR_List *list, const char *record);
+/* Returns a candidate list to the control block and sets *list to null. */
+TOVR_API int TOVR_mtFreeCands(TOVR_Mt *mt, TOVR_List **list);
+/* Scores every candidate of list against the current match key record; sets *matchCase. */
+TOVR_API int TOVR_mtMatch(TOVR_Mt *mt, TOVR_Rules *rules, TOVR_List *list,
+                          TOVR_Case **matchCase);
+/* Hands out candidate n of a case, best first, with its weight, side and position. */
+TOVR_API int TOVR_mtGetCand(TOVR_Mt *mt, TOVR_Case *matchCase, short n, char *record,
+                            short *weight, char *side, float *position);
+/* Returns a case to the control block and sets *matchCase to null. */
+TOVR_API int TOVR_mtEndMatch(TOVR_Mt *mt, TOVR_Case **matchCase);
+/* Releases the match control block; 0, or 11 for an invalid handle. */
+TOVR_API int TOVR_mtClose(TOVR_Mt *mt);
+
+/* ---- Disk index --------------------------------------------------------------------- */
+
+/* Opens (or creates) the index sequence indexName; *status receives the outcome. */
+TOVR_API TOVR_Db *TOVR_dbOpen(const char *indexName, char keyCoding, char hashWidth, int *status,
+                              short bufferCount, short initialPages, short extensionSize,
+                              const char *const *statements, const char *signature,
+                              short writeFlag);
+/* Flushes and closes an index handle; sets *h to null. */
+TOVR_API int TOVR_dbClose(TOVR_Db **h);
+/* Writes every changed page of the handle's files to disk. */
+TOVR_API int TOVR_dbFlush(TOVR_Db *h);
+/* Closes an index handle and deletes its index; sets *h to null. */
+TOVR_API int TOVR_dbRemove(TOVR_Db **h);
+/* Tells whether path is an index file carrying signature. */
+TOVR_API int TOVR_dbIsValidFile(const char *path, const char *signature);
+/* Reads the metadata text of an index file into text (size bytes). */
+TOVR_API int TOVR_dbGetMetadata(const char *path, char *text, int size);
+/* Writes the metadata text of an index file. */
+TOVR_API int TOVR_dbSetMetadata(const char *path, const char *text);
+/* Sets the record count that bitmaps and complements use. */
+TOVR_API int TOVR_dbSetNumRecords(TOVR_Db *h, int recordCount);
+/* Writes the message text of an index status code into text. */
+TOVR_API void TOVR_dbQueryCodeEnum(int code, char *text);
+/* Adds record pointer recPtr to key. */
+TOVR_API int TOVR_dbInsert(TOVR_Db *h, const char *key, int recPtr, int flag);
+/* Removes record pointer recPtr from key. */
+TOVR_API int TOVR_dbDelete(TOVR_Db *h, const char *key, int recPtr);
+/* Removes key with all its record pointers. */
+TOVR_API int TOVR_dbDeleteAll(TOVR_Db *h, const char *key);
+/* Starts a search for keys matching key. */
+TOVR_API int TOVR_dbFindMatch(TOVR_Db *h, const char *key);
+/* Hands out the next key of a TOVR_dbFindMatch search. */
+TOVR_API int TOVR_dbNextMatch(TOVR_Db *h, char *tail);
+/* Adds the 0-terminated list of record pointers to key. */
+TOVR_API int TOVR_dbInsertGroup(TOVR_Db *h, const char *key, const int *recPtrs);
+/* Compiles and evaluates a query; 0 on success, or the position of an error (0xFFFE). */
+TOVR_API unsigned short TOVR_dbParse(TOVR_Db *h, const char *query, float threshold,
+                                     TOVR_SpellFn callback);
+/* Starts reading the record pointers of one key. */
+TOVR_API int TOVR_dbFind(TOVR_Db *h, const char *key);
+/* Hands out the next record pointer of the current find or query; 0 at the end. */
+TOVR_API int TOVR_dbGetNext(TOVR_Db *h);
+/* Starts reading the record pointers of every key. */
+TOVR_API int TOVR_dbList(TOVR_Db *h);
+/* Sets the capacity of the insert cache in (key, pointer) pairs. */
+TOVR_API int TOVR_dbSetInsertCacheSize(TOVR_Db *h, int capacity);
+/* Writes the insert cache to the index. */
+TOVR_API int TOVR_dbFlushInsertCache(TOVR_Db *h);
+/* Takes the result set of the latest query away from the handle. */
+TOVR_API TOVR_QueryResult *TOVR_dbReturnQueryResult(TOVR_Db *h);
+/* Hands out the next record pointer of a result set; 0 at the end. */
+TOVR_API int TOVR_dbGetNextQueryResult(TOVR_QueryResult *r);
+/* Releases a result set. */
+TOVR_API void TOVR_dbDeleteQueryResult(TOVR_QueryResult *r);
+
+/* ---- Standardizer ------------------------------------------------------------------- */
+
+/* Compiles a specification file and what it names; 0 on success, 1 on failure (details go
+ * to the console). */
+TOVR_API short TOVR_asStanComp(const char *specFile, TOVR_Stan **handle, TOVR_Mk *mk,
+                               short *totalKeyLength);
+/* Releases a standardizer and its match key layouts. */
+TOVR_API int TOVR_asCloseStan(TOVR_Stan *handle);
+/* Standardizes the next input record; 11 at end of input. */
+TOVR_API int TOVR_asProcStan(TOVR_Stan *h, char *inputArea, char *keys, char *auxText,
+                             short *firstCall, char *originalRecord);
+/* Prepares the input formats before the first TOVR_asProcStan. */
+TOVR_API int TOVR_asSetNewFormats(TOVR_Stan *h);
+/* Writes the message text of a standardizer status code into text. */
+TOVR_API void TOVR_asQueryCodeEnum(int code, char *text);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TOVR_H_ */
