@@ -4,12 +4,12 @@
 namespace tovr {
 
 struct TkModes {
-  bool upper = false;           // U: ordinary characters are upper-cased while cutting
-  bool digits_first = false;    // N: digits, then letters or others, give ">"
-  bool letters_first = false;   // A: letters, then digits or others, give "<"
-  bool mixtures = false;        // M: mixtures that change back give "@"
-  bool other_first = false;     // S: a first character that is neither letter nor digit
-                                //    gives "~"
+  bool upper = false;          // U: ordinary characters are upper-cased while cutting
+  bool digits_first = false;   // N: digits, then letters or others, give ">"
+  bool letters_first = false;  // A: letters, then digits or others, give "<"
+  bool mixtures = false;       // M: mixtures that change back give "@"
+  bool other_first = false;    // S: a first character that is neither letter nor digit
+                               //    gives "~"
 };
 
 // Reads the letters without regard to case. C and O are accepted and have no effect: the

@@ -61,8 +61,7 @@ int tkGetN(Tokenizer* block, int table, int* count);
 // checks every row: column 1 at most 39 characters, column 2 present and at most 25,
 // column 3 present and at most 1, column 4 (when the table has one) a number from 0 to 900.
 // *row is 0 on success and the 1-based row that failed on kTkBadTableEntry.
-int tkLoadTable(TableRegistry* registry, const char* table_name, const char* file_name,
-                int* row);
+int tkLoadTable(TableRegistry* registry, const char* table_name, const char* file_name, int* row);
 
 // Replaces the list of that number by the tokens of text and classifies each with the named
 // classification table. separators: characters that end words and are tokens of their own;
@@ -72,8 +71,8 @@ int tkLoadTable(TableRegistry* registry, const char* table_name, const char* fil
 // failing classification leaves the list as far as it got. A null text, list or table name
 // counts as empty; without a table name, words are not looked up and stay "?".
 int tkTokenize(Tokenizer* block, TableRegistry* registry, int table, const char* text,
-               const char* cls_table, const char* modes, const char* separators,
-               const char* strip, int prefix, Token** list);
+               const char* cls_table, const char* modes, const char* separators, const char* strip,
+               int prefix, Token** list);
 
 // Clears the token's class, sets TokenLen from TokenValue and classifies it again.
 int tkClassify(TableRegistry* registry, Token* token, const char* cls_table, const char* modes,
