@@ -17,7 +17,7 @@ Token* tk_list_room(Tokenizer& block, int table) {
 
 int tkInit(Tokenizer** block) {
   *block = static_cast<Tokenizer*>(mem_alloc_zeroed(1, sizeof(Tokenizer)));
-  return *block == nullptr ? kTkNoMemory : kTkOk;
+  return *block == nullptr ? kTkInitFailed : kTkOk;
 }
 
 int tkClose(Tokenizer* block) {

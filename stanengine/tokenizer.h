@@ -44,7 +44,10 @@ enum TkStatus : int {
   kTkBadParameter = 10,
 };
 
-// Allocates a block with every list empty; kTkNoMemory (and *block null) when memory runs
+// What tkInit returns when the block cannot be allocated.
+inline constexpr int kTkInitFailed = 1;
+
+// Allocates a block with every list empty; kTkInitFailed (and *block null) when memory runs
 // out.
 int tkInit(Tokenizer** block);
 

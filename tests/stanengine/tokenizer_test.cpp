@@ -302,7 +302,9 @@ TEST(TokenizerFaults, AllocationFailuresGiveNoMemory) {
   test::sweep_allocation_failures([](test::AllocationFaults& faults) {
     Tokenizer* tk = nullptr;
     TableRegistry* reg = nullptr;
-    int status = tkInit(&tk);
+    const int init = tkInit(&tk);
+    EXPECT_EQ(init, tk != nullptr ? kTkOk : kTkInitFailed);
+    int status = init == kTkOk ? kTkOk : kTkNoMemory;
     if (status == kTkOk && tblInit(&reg) != kTblOk) status = kTkNoMemory;
     int row = 0;
     if (status == kTkOk) status = tkLoadTable(reg, "Cls", "street.cls", &row);
