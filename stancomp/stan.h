@@ -1,4 +1,4 @@
-// The standardizer control block `Stan`: everything the specification-file reader builds,
+// The standardizer control block `Stan`: everything the standardizer file reader builds,
 // what the pattern compiler adds to it, and what the engine reads and keeps per record.
 //
 // Ownership: the block owns every pointer in it except `mk` (the host's match key control
@@ -12,43 +12,32 @@
 
 #include "frame/stream.h"
 #include "include/tovr.h"
+#include "stancomp/pattern_program.h"
 
 namespace tovr {
 
-// Defined by the pattern-action compiler.
-struct Pattern;
-struct PatternAction;
-struct SubRoutine;
-struct SubRoutineCall;
-// Defined by the tokenizer.
-struct TokenizerBlock;
+struct Tokenizer;
 
 inline constexpr char kStanTag[4] = {'S', 'T', 'A', 'N'};
 
-inline constexpr int kMaxProcesses = 3;
+inline constexpr int kMaxProcesses = kPatternProcesses;
 inline constexpr int kProcessNameSize = 150;
 inline constexpr int kListSize = 20;  // 19 characters and the terminator
 inline constexpr char kDefaultSeparators[] = " ()-/,#&;:";
 inline constexpr char kDefaultStrips[] = " ,.'`;:";
 inline constexpr int kWorkBuffers = 4;
 inline constexpr int kWorkBufferSize = 1124;
-inline constexpr int kLineBufferSize = 255;  // a specification line of at most 254 characters
+inline constexpr int kLineBufferSize = 255;  // a line of the file: 254 characters at most
 inline constexpr int kMaxKeys = 3;
 inline constexpr int kFileNameSize = 150;
 inline constexpr int kAuxFileNameSize = 156;
 inline constexpr int kFormatEntries = 10;  // index 0 unused
 inline constexpr int kFormatLiteralSize = 40;
 inline constexpr int kClassTableNameSize = 10;
-inline constexpr int kUserFiles = 10;
-inline constexpr int kUserFileNameSize = 50;
-inline constexpr int kUserVariables = 15;
-inline constexpr int kUserVariableNameSize = 20;  // 19 characters and the terminator
-inline constexpr int kUserVariableValueSize = 40;
 inline constexpr int kFormattedFieldSize = 201;
 inline constexpr int kMaxRecordSize = 1024;
 inline constexpr int kAuxTextSize = 1024;
 inline constexpr int kOutputBlanks = 1024;
-inline constexpr int kTokenizerLists = 11;
 
 // One piece of the input record that feeds a process. Pieces are column ranges of an input
 // line, literals or a newline; `next` chains the pieces of one process.
@@ -80,30 +69,6 @@ struct Aux {
   AuxEntry entry;
 };
 
-// Instruction and fail-address arrays of one process, built by the pattern compiler.
-struct ProcessCode {
-  std::int16_t* instructionArray;
-  std::int32_t* failAddressArray;
-  int instruction_count;
-};
-
-struct Sc {
-  ProcessCode process[kMaxProcesses];
-};
-
-// Value and convert files opened by the pattern compiler, shared by name.
-struct UserFile {
-  Stream stream;
-  char name[kUserFileNameSize];
-  short use_count;
-};
-
-struct UserVariables {
-  short count;
-  char names[kUserVariables][kUserVariableNameSize];
-  char values[kUserVariables][kUserVariableValueSize];
-};
-
 // Counters and flags that only the engine uses; all zero after the compile.
 struct EngineState {
   int records_read;
@@ -114,7 +79,6 @@ struct Stan {
   char tag[4];  // "STAN", no terminator
 
   // Per process, indexed 0..2 in the order of the STANDARDIZE commands.
-  std::uint32_t* patternClassFlags[kMaxProcesses];  // two words per pattern slot
   char process_name[kMaxProcesses][kProcessNameSize];
   char* dictionary_file[kMaxProcesses];
   char* pattern_file[kMaxProcesses];
@@ -123,7 +87,7 @@ struct Stan {
   char strip_list[kMaxProcesses][kListSize];
 
   char* work_buffers[kWorkBuffers];  // kWorkBufferSize each; [0] is the output line
-  char* current_line;                // kLineBufferSize: the specification line as read
+  char* current_line;                // kLineBufferSize: the line being read, as read
   char* line_copy;                   // kLineBufferSize: an unchanged copy of it
 
   // Match keys the engine emits, in order.
@@ -144,10 +108,8 @@ struct Stan {
   short first_format_entry[kMaxProcesses];  // 0 = no entries; -1 = no such process
   short process_order[kMaxProcesses];       // -1 = skip
   short process_count;
-  short pattern_slot_count[kMaxProcesses];  // patterns + 1
   short debug;
   short interactive;
-  short user_file_count;
   short format_entry_count;  // index of the last format entry
   short record_size;         // 0 = no RECORD command
   short output_record_length;
@@ -160,12 +122,9 @@ struct Stan {
   char* processMatchKey[kMaxProcesses];        // layout name in the match key service
   FormatEntry format[kFormatEntries];
 
-  // The compiled program, per process.
-  Pattern** patterns[kMaxProcesses];              // pattern_slot_count entries
-  PatternAction** patternActions[kMaxProcesses];  // chain head per pattern slot
-  PatternAction* postActions[kMaxProcesses];
-  UserFile user_files[kUserFiles];
-  UserVariables user_variables;
+  // The compiled program of every process (patterns, actions, subroutines and calls, class
+  // flags), the user file and user variable tables and the pattern error flag.
+  StanPatterns patterns;
 
   char input_type;  // 'A', 'U' or 'B'
   char item_delimiter;
@@ -173,21 +132,16 @@ struct Stan {
   char record_delimiter;
 
   Aux* aux;
-  Sc* sc;
+  Sc* sc;                     // instruction and fail-address arrays of the processes
   TOVR_Mk* mk;                // the host's match key control block; not owned
-  TokenizerBlock* tokenizer;  // owned
+  Tokenizer* tokenizer;       // owned
   EngineState engine;
 
   short multi_line_items;
   short move_count;
-  short pattern_error;
   short line_number;
   short next_format_entry;
   short process_order_seen;
-  short section_count[kMaxProcesses];
-  short call_count[kMaxProcesses];
-  SubRoutine* subRoutines[kMaxProcesses];
-  SubRoutineCall* subRoutineCalls[kMaxProcesses];
   char* FormattedField[kMaxProcesses];  // kFormattedFieldSize bytes
 
   // Set once the process's dictionary is loaded as a layout of its own; only such layouts
