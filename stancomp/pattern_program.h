@@ -246,7 +246,7 @@ struct PatternAction {
   short source_operand;  // operand number - 1
   char source_field[3];
   short source_process;  // kind 2
-  int source_range[2];   // 0 0 when none
+  int source_range[2];   // kNumberNotGiven when none
   char source_variable[kUserVarNameSize];
   int target_kind;       // TargetKind
   ActionEntity toActionEntity;
@@ -315,7 +315,7 @@ struct ProcessProgram {
 struct Sc {
   short* instructionArray[kPatternProcesses];
   int* failAddressArray[kPatternProcesses];
-  short* operandArray[kPatternProcesses];
+  int* operandArray[kPatternProcesses];
   int instructionCount[kPatternProcesses];
 };
 
