@@ -87,12 +87,12 @@ Step counting_pass(PatternFileState& st, ReadLine& line, Counts& n) {
             return count_error(st, patmsg::kOutOfSynch, true);
           }
         }
-        if (std::strncmp(line.text, "CALL", 4) == 0) {
+        if (std::strncmp(line.text, patmsg::kCallKey, 4) == 0) {
           if (in_sub) return count_error(st, patmsg::kCallInSub, true);
           if (call_in_pattern) return count_error(st, patmsg::kTwoCalls, false);
           call_in_pattern = true;
           ++n.calls;
-        } else if (call_in_pattern && std::strncmp(line.text, "EXIT", 4) != 0) {
+        } else if (call_in_pattern && std::strncmp(line.text, patmsg::kExitKey, 4) != 0) {
           return count_error(st, patmsg::kCallFollowed, false);
         }
         break;

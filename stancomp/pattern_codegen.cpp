@@ -142,7 +142,7 @@ class Generator {
     for (int k = 0; k <= last; ++k) {
       const short kind = p.kind[k];
       if (kind == kOperandNewlineOnly) continue;
-      const bool placed = after_universal && kind != kOperandEndOfLine && kind != kOperandField;
+      const bool placed = after_universal && kind != kOperandEndOfLine && p.field_ref[k] == 0;
       if (!placed) emit(op::kOperandStart, fail, k);
       switch (kind) {
         case kOperandUniversal:

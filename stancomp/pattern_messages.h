@@ -231,6 +231,8 @@ inline constexpr const char* kMainName = "main";
 inline constexpr const char* kActionKeys[] = {"MOVE", "COPY", "CONC", "PREF", "CONV",
                                               "EXIT", "RETY", "CALL", "RETU"};
 inline constexpr const char* kPostKeys[] = {"SOUN", "RSOU"};
+inline constexpr const char* kCallKey = "CALL";
+inline constexpr const char* kExitKey = "EXIT";
 
 struct CommandWord {
   const char* word;
