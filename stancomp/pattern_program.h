@@ -60,7 +60,7 @@
 // - COPY_A, CONCAT_A, PREFIX_A: 213 (source range) or 214, then 215/216/217 into a user
 //   variable, or 221 (CONCAT_A) / 222 (PREFIX_A) / nothing (COPY_A) and 220 into a field.
 // - MOVE, COPY, COPY_S, CONCAT, PREFIX from a pattern operand: 230 (n), 232/233 (-n), 234 (c),
-//   236/237 (-c), 238 (other range), 239/240 (no range) (the odd codes are COPY_S); from
+//   236/237 (-c), 238 (other range), 239/240 (no range) (233, 237 and 240 for COPY_S); from
 //   another process's formatted field 265; from the process's own match key field 266 (COPY,
 //   MOVE) or 267; then 241/242/243 (CONCAT, PREFIX, other) into a user variable, or 244/245/
 //   nothing and 220 into a field.
@@ -118,7 +118,7 @@ enum OperandKind : short {
   kOperandClass = 1,      // one token of class Pattern::cls[k] (`?` with the single flag: one)
   kOperandUnknownRun = 2, // `?`: a run of unknown words
   kOperandNumericAlpha = 3,  // 1-9: a run of exactly range[k][0] unknown words
-  kOperandAnyToken = 4,   // `&`
+  kOperandAnyToken = 4,   // `&` (class character '&', which `\&` also gives with kOperandClass)
   kOperandUniversal = 5,  // `**`
   kOperandEndOfField = 6, // `$`
   kOperandEndOfLine = 7,  // `n`
@@ -315,7 +315,8 @@ struct ProcessProgram {
   SubRoutineCall* subRoutineCalls;
 };
 
-// Instruction arrays of the three processes.
+// Instruction arrays of the three processes; the standardizer block allocates it zeroed, the
+// compile fills it, release_process_program empties it.
 struct Sc {
   short* instructionArray[kPatternProcesses];
   int* failAddressArray[kPatternProcesses];

@@ -67,6 +67,13 @@ TEST_F(ProgramChecks, AnchoredPatternsFailToTheNextPatternAndTheEnd) {
                   {2, kNone}, {300, kNone}});
   EXPECT_EQ(sc_.operandArray[0][7], 1);
   EXPECT_EQ(sc_.operandArray[0][10], 0);
+  // One zeroed slot more than there are patterns, linked in order, with no field operands.
+  ASSERT_EQ(program().slot_count, 3);
+  EXPECT_EQ(pattern(0).next, &pattern(1));
+  EXPECT_EQ(pattern(1).next, &pattern(2));
+  EXPECT_EQ(pattern(2).next, nullptr);
+  EXPECT_EQ(pattern(2).line, nullptr);
+  EXPECT_EQ(pattern(2).field_process[7], -1);
 }
 
 TEST_F(ProgramChecks, FloatsAndUniversalClassFailBackToTheirSearch) {
