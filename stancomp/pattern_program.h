@@ -43,7 +43,8 @@
 //   that its loop head chose; 170 is not emitted for it.
 // - 160 starts an operand (records where its tokens begin). After a universal class `**`
 //   followed by further operands (160 180 170 127), the next operand has neither 160 nor 170
-//   unless it is an end of line or a field reference: 127 already placed it.
+//   unless it is an end of line or a field reference (a field or condition-only operand):
+//   127 already placed it.
 // - 170 (a token must be left) precedes every token-binding test except floated searches and
 //   the operand after 127. For `$` the 170 fails to the instruction after its 133 (running out
 //   of tokens is the success) and 133 fails to the current failure point.
@@ -59,14 +60,17 @@
 // - COPY_A, CONCAT_A, PREFIX_A: 213 (source range) or 214, then 215/216/217 into a user
 //   variable, or 221 (CONCAT_A) / 222 (PREFIX_A) / nothing (COPY_A) and 220 into a field.
 // - MOVE, COPY, COPY_S, CONCAT, PREFIX from a pattern operand: 230 (n), 232/233 (-n), 234 (c),
-//   236/237 (-c), 238 (other range), 239/240 (no range) (the odd codes are COPY_S); from
+//   236/237 (-c), 238 (other range), 239/240 (no range) (233, 237 and 240 for COPY_S); from
 //   another process's formatted field 265; from the process's own match key field 266 (COPY,
 //   MOVE) or 267; then 241/242/243 (CONCAT, PREFIX, other) into a user variable, or 244/245/
 //   nothing and 220 into a field.
 // - from a user variable: 246 (range) / 247 then 248/249/250 into a user variable; into a
 //   field 251 (range) / 252, then 253 (CONCAT) / 254 (PREFIX) as applicable, 220, 255.
 // - from a literal: 259/260/261 into a user variable, 262/263/264 and 220 into a field.
-// - RETYPE: 270-276 in ordinary patterns, 277-284 in multi-retype patterns (see pattern_codegen).
+// - RETYPE in an ordinary pattern: 270 no value; literal value with no, literal or variable
+//   abbreviation 271/272/273; variable value likewise 274/275/276. In a multi-retype pattern:
+//   280 no value; literal value 281/282/283 (284: variable abbreviation with a range); variable
+//   value 277/278/279.
 #pragma once
 
 #include <cstdint>
@@ -114,7 +118,7 @@ enum OperandKind : short {
   kOperandClass = 1,      // one token of class Pattern::cls[k] (`?` with the single flag: one)
   kOperandUnknownRun = 2, // `?`: a run of unknown words
   kOperandNumericAlpha = 3,  // 1-9: a run of exactly range[k][0] unknown words
-  kOperandAnyToken = 4,   // `&`
+  kOperandAnyToken = 4,   // `&` (class character '&', which `\&` also gives with kOperandClass)
   kOperandUniversal = 5,  // `**`
   kOperandEndOfField = 6, // `$`
   kOperandEndOfLine = 7,  // `n`
@@ -246,7 +250,7 @@ struct PatternAction {
   short source_operand;  // operand number - 1
   char source_field[3];
   short source_process;  // kind 2
-  int source_range[2];   // 0 0 when none
+  int source_range[2];   // kNumberNotGiven when none
   char source_variable[kUserVarNameSize];
   int target_kind;       // TargetKind
   ActionEntity toActionEntity;
@@ -311,11 +315,12 @@ struct ProcessProgram {
   SubRoutineCall* subRoutineCalls;
 };
 
-// Instruction arrays of the three processes.
+// Instruction arrays of the three processes; the standardizer block allocates it zeroed, the
+// compile fills it, release_process_program empties it.
 struct Sc {
   short* instructionArray[kPatternProcesses];
   int* failAddressArray[kPatternProcesses];
-  short* operandArray[kPatternProcesses];
+  int* operandArray[kPatternProcesses];
   int instructionCount[kPatternProcesses];
 };
 
