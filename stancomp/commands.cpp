@@ -15,9 +15,26 @@ namespace {
 
 // Indices into stan_text::kCommands.
 enum Command {
-  kStandardize, kSeplist, kStriplist, kInfile, kCleanupInput, kDebug, kInteractive, kRecord,
-  kOutRecord, kType, kLinesInRec, kOutfile, kAuxOutfile, kMove, kDelimiter, kSkip, kTest,
-  kProcessOrder, kKeyOrder, kProcessFile
+  kStandardize,
+  kSeplist,
+  kStriplist,
+  kInfile,
+  kCleanupInput,
+  kDebug,
+  kInteractive,
+  kRecord,
+  kOutRecord,
+  kType,
+  kLinesInRec,
+  kOutfile,
+  kAuxOutfile,
+  kMove,
+  kDelimiter,
+  kSkip,
+  kTest,
+  kProcessOrder,
+  kKeyOrder,
+  kProcessFile
 };
 
 int find_command(const char* word) {
@@ -29,8 +46,13 @@ int find_command(const char* word) {
 
 bool takes_one_operand(int command) {
   switch (command) {
-    case kDelimiter: case kInteractive: case kDebug: case kProcessOrder: case kProcessFile:
-    case kKeyOrder: case kMove:
+    case kDelimiter:
+    case kInteractive:
+    case kDebug:
+    case kProcessOrder:
+    case kProcessFile:
+    case kKeyOrder:
+    case kMove:
       return false;
     default:
       return true;

@@ -11,10 +11,10 @@ namespace tovr {
 namespace {
 
 // Replaces a heap name by base + extension, reusing its block.
-bool rename(char*& slot, const char* base, const char* extension) {
+bool rename(char*& slot, const char* base, const char* extension, bool upper) {
   auto* grown = static_cast<char*>(mem_realloc(slot, name_size(base, extension)));
   if (grown == nullptr) return false;
-  write_name(grown, base, extension);
+  write_name(grown, base, extension, upper);
   slot = grown;
   return true;
 }
@@ -23,16 +23,24 @@ bool rename(char*& slot, const char* base, const char* extension) {
 
 // PROCESSFILE name base [dictionary-base]. A line without a base name has no process to
 // give files to and is refused like an unknown name.
+//
+// The names keep their case, but the case of the extensions is read from the operands as
+// the command line reads them, upper-cased: a base name with a letter always gets upper-case
+// extensions (Std gives Std.CLS and Std.PAT).
 Outcome StanReader::process_file(TokenArea& kept) {
   const int p = kept.count < 3 || kept.count > 4 ? -1 : find_process(stan_, kept.tokens[1]);
   if (p < 0) {
     list_error(stan_text::kProcessFileNotFound);
     return Outcome::kContinue;
   }
+  const int dictionary_at = kept.count == 4 ? 3 : 2;
   const char* base = kept.tokens[2];
-  const char* dictionary = kept.count == 4 ? kept.tokens[3] : base;
-  if (!rename(stan_.class_file[p], base, ".cls") || !rename(stan_.pattern_file[p], base, ".pat") ||
-      !rename(stan_.dictionary_file[p], dictionary, ".dct")) {
+  const char* dictionary = kept.tokens[dictionary_at];
+  const bool upper = extension_upper(upper_.tokens[2]);
+  const bool dictionary_upper = extension_upper(upper_.tokens[dictionary_at]);
+  if (!rename(stan_.class_file[p], base, ".cls", upper) ||
+      !rename(stan_.pattern_file[p], base, ".pat", upper) ||
+      !rename(stan_.dictionary_file[p], dictionary, ".dct", dictionary_upper)) {
     print_text(stan_text::kNoReallocName);
     return Outcome::kFail;
   }

@@ -42,15 +42,15 @@ inline constexpr int kOutputBlanks = 1024;
 // One piece of the input record that feeds a process. Pieces are column ranges of an input
 // line, literals or a newline; `next` chains the pieces of one process.
 struct FormatEntry {
-  short first_line;       // 0 = not given
+  short first_line;  // 0 = not given
   short last_line;
-  short start_column;     // 1-based, column pieces only
-  short offset;           // 1-based position in the input area
-  short area_offset;      // the same position, kept for the engine to move
-  short length;           // piece length; after the input area is laid out, one more
-  short area_length;      // the length after the input area is laid out
-  short declared_length;  // column piece: length as written; literal and newline: 1
-  short next;             // index of the process's next entry; 0 = last
+  short start_column;                    // 1-based, column pieces only
+  short offset;                          // 1-based position in the input area
+  short area_offset;                     // the same position, kept for the engine to move
+  short length;                          // piece length; after the input area is laid out, one more
+  short area_length;                     // the length after the input area is laid out
+  short declared_length;                 // column piece: length as written; literal and newline: 1
+  short next;                            // index of the process's next entry; 0 = last
   char literal[kFormatLiteralSize + 1];  // the literal, or "\n"; empty for column pieces
 };
 
@@ -58,9 +58,9 @@ struct FormatEntry {
 enum class AuxKind : short { kLiteral, kNewline, kOriginalRecord, kField };
 
 struct AuxEntry {
-  char* text;      // kAuxTextSize bytes: the literal, "\n" or "ORIGINAL_RECORD"; empty for fields
-  char field[3];   // match key field name of a kField item
-  short process;   // process whose match key holds the field; -1 until resolved
+  char* text;     // kAuxTextSize bytes: the literal, "\n" or "ORIGINAL_RECORD"; empty for fields
+  char field[3];  // match key field name of a kField item
+  short process;  // process whose match key holds the field; -1 until resolved
   AuxKind kind;
 };
 
@@ -69,9 +69,10 @@ struct Aux {
   AuxEntry entry;
 };
 
-// Counters and flags that only the engine uses; all zero after the compile.
+// Counters and flags that only the engine uses, kept between records; all zero after the
+// compile. TOVR_asCloseStan closes the input stream when the engine has opened one.
 struct EngineState {
-  int records_read;
+  int records_read;  // records read since the compile; compared with the test count
   Stream input;
 };
 
@@ -132,9 +133,9 @@ struct Stan {
   char record_delimiter;
 
   Aux* aux;
-  Sc* sc;                     // instruction and fail-address arrays of the processes
-  TOVR_Mk* mk;                // the host's match key control block; not owned
-  Tokenizer* tokenizer;       // owned
+  Sc* sc;                // instruction and fail-address arrays of the processes
+  TOVR_Mk* mk;           // the host's match key control block; not owned
+  Tokenizer* tokenizer;  // owned
   EngineState engine;
 
   short multi_line_items;

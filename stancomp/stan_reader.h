@@ -58,12 +58,15 @@ class StanReader {
   bool key_order_seen_ = false;
 };
 
-// File names: base followed by extension (given in lower case, such as ".cls"); the
-// extension is upper-cased when the last letter of base is upper case, and stays lower case
-// when base has no letter. name_size counts the terminator; write_name fills a block of
-// that size; name_with_extension returns a heap copy, or null when memory runs out.
+// File names: base followed by extension (given in lower case, such as ".cls"), the
+// extension upper-cased when asked. name_size counts the terminator; write_name fills a
+// block of that size.
 std::size_t name_size(const char* base, const char* extension);
-void write_name(char* name, const char* base, const char* extension);
+void write_name(char* name, const char* base, const char* extension, bool upper);
+// The extension-case rule: upper case when the last letter of name is upper case; lower
+// case when name has no letter.
+bool extension_upper(const char* name);
+// A heap copy of base and extension by the extension-case rule; null when memory runs out.
 char* name_with_extension(const char* base, const char* extension);
 
 // True when every character of text is a decimal digit (and there is one). The value is

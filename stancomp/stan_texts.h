@@ -7,9 +7,10 @@ namespace tovr::stan_text {
 
 // Commands, in the order the reader tries them.
 inline constexpr const char* kCommands[] = {
-    "STANDARDIZE", "SEPLIST",  "STRIPLIST",  "INFILE",    "CLEANUPINPUT", "DEBUG",   "INTERACTIVE",
-    "RECORD",      "OUTRECORD", "TYPE",      "LINESINREC", "OUTFILE",     "AUXOUTFILE", "MOVE",
-    "DELIMITER",   "SKIP",     "TEST",       "PROCESSORDER", "KEYORDER",  "PROCESSFILE"};
+    "STANDARDIZE", "SEPLIST",     "STRIPLIST",    "INFILE",    "CLEANUPINPUT",
+    "DEBUG",       "INTERACTIVE", "RECORD",       "OUTRECORD", "TYPE",
+    "LINESINREC",  "OUTFILE",     "AUXOUTFILE",   "MOVE",      "DELIMITER",
+    "SKIP",        "TEST",        "PROCESSORDER", "KEYORDER",  "PROCESSFILE"};
 inline constexpr int kCommandCount = sizeof kCommands / sizeof kCommands[0];
 
 // Operand keywords.
@@ -78,7 +79,8 @@ inline constexpr char kTooManyFormats[] = "Maximum number of formats exceeded";
 
 // MOVE items.
 inline constexpr char kMoveUnknownCommand[] = "Unrecognized command following MOVE";
-inline constexpr char kMoveNoMemory[] = "TOVRCB_Malloc failure for Stan->Aux->outputs in getMoveArgs";
+inline constexpr char kMoveNoMemory[] =
+    "TOVRCB_Malloc failure for Stan->Aux->outputs in getMoveArgs";
 inline constexpr char kMoveLiteralUnclosed[] = "Literal following MOVE missing end quotes";
 inline constexpr char kMoveFieldTooLong[] = "Match key name following MOVE has more than 2 chars";
 inline constexpr char kMoveUnknownArg[] = "Unrecognized arg for MOVE in getMoveArgs";

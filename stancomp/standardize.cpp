@@ -47,25 +47,24 @@ std::size_t name_size(const char* base, const char* extension) {
   return std::strlen(base) + std::strlen(extension) + 1;
 }
 
-void write_name(char* name, const char* base, const char* extension) {
-  const std::size_t base_length = std::strlen(base);
-  const std::size_t total = name_size(base, extension);
-  std::memcpy(name, base, base_length);
-  std::memcpy(name + base_length, extension, total - base_length);
-  bool upper = false;
-  for (std::size_t i = base_length; i-- > 0;) {
-    const auto c = static_cast<unsigned char>(base[i]);
-    if (is_letter(c)) {
-      upper = is_upper_letter(c);
-      break;
-    }
+bool extension_upper(const char* name) {
+  for (std::size_t i = std::strlen(name); i-- > 0;) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (is_letter(c)) return is_upper_letter(c);
   }
+  return false;
+}
+
+void write_name(char* name, const char* base, const char* extension, bool upper) {
+  const std::size_t base_length = std::strlen(base);
+  std::memcpy(name, base, base_length);
+  std::memcpy(name + base_length, extension, name_size(base, extension) - base_length);
   if (upper) str_upper(name + base_length);
 }
 
 char* name_with_extension(const char* base, const char* extension) {
   auto* name = static_cast<char*>(mem_alloc(name_size(base, extension)));
-  if (name != nullptr) write_name(name, base, extension);
+  if (name != nullptr) write_name(name, base, extension, extension_upper(base));
   return name;
 }
 
