@@ -9,10 +9,10 @@
 
 extern "C" {
 
-TOVR_API short TOVR_asStanComp(const char* specFile, TOVR_Stan** handle, TOVR_Mk* mk,
+TOVR_API short TOVR_asStanComp(const char* stanFile, TOVR_Stan** handle, TOVR_Mk* mk,
                                short* totalKeyLength) {
   try {
-    return tovr::compile_stan(specFile, handle, mk, totalKeyLength, tovr::CompileOptions{});
+    return tovr::compile_stan(stanFile, handle, mk, totalKeyLength, tovr::CompileOptions{});
   } catch (...) {
     return 1;
   }

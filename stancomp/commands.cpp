@@ -242,7 +242,7 @@ Outcome StanReader::misc_command(int command, TokenArea& kept) {
       delimiter();
       break;
     case kMove:
-      return move(kept);
+      return move();
     case kProcessOrder:
       return process_order(kept);
     case kKeyOrder:

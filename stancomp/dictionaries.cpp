@@ -208,6 +208,8 @@ bool load_own_dictionary(Stan& stan, int p, DictionaryBuffers& buffers, short* t
   return true;
 }
 
+// Dictionary file names are compared without regard to case, as are the match key names
+// they give: two spellings of one name must not load the layout twice.
 int earlier_same_dictionary(const Stan& stan, int p) {
   for (int q = 0; q < p; ++q) {
     if (str_icmp(stan.dictionary_file[q], stan.dictionary_file[p]) == 0) return q;
@@ -249,7 +251,7 @@ bool set_default_key_names(Stan& stan) {
   for (int p = 0; p < stan.process_count; ++p) {
     if (earlier_same_dictionary(stan, p) >= 0) continue;
     char*& key = stan.key_name[stan.key_count];
-    key = name_with_extension(stan.process_name[p], "");
+    key = heap_copy(stan.process_name[p]);
     if (key == nullptr) {
       list_line(stan, stan_text::kNoMemoryName);
       return false;

@@ -24,7 +24,7 @@ bool word_is(const char* p, std::size_t n, const char* word) {
 
 }  // namespace
 
-Outcome StanReader::move(TokenArea&) {
+Outcome StanReader::move() {
   if (stan_.aux_output_file_name[0] == '\0') {
     list_error(stan_text::kMoveBeforeAuxFile);
     return Outcome::kContinue;

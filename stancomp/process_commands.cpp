@@ -86,7 +86,7 @@ Outcome StanReader::key_order(TokenArea& kept) {
   stan_.key_count = 0;
   for (int k = 0; k < names; ++k) {
     const char* name = kept.tokens[k + 1];
-    stan_.key_name[k] = name_with_extension(name, "");
+    stan_.key_name[k] = heap_copy(name);
     if (stan_.key_name[k] != nullptr) {
       stan_.key_dictionary_file[k] = name_with_extension(name, ".dct");
     }

@@ -38,7 +38,7 @@ class StanReader {
   Outcome seplist(bool strip);
   Outcome process_misc(int command);
   Outcome misc_command(int command, TokenArea& kept);
-  Outcome move(TokenArea& kept);
+  Outcome move();
   Outcome move_item(const char*& p);
   Outcome process_file(TokenArea& kept);
   Outcome process_order(TokenArea& kept);
@@ -68,6 +68,8 @@ void write_name(char* name, const char* base, const char* extension, bool upper)
 bool extension_upper(const char* name);
 // A heap copy of base and extension by the extension-case rule; null when memory runs out.
 char* name_with_extension(const char* base, const char* extension);
+// A heap copy of name; null when memory runs out.
+char* heap_copy(const char* name);
 
 // True when every character of text is a decimal digit (and there is one). The value is
 // clamped at limit.

@@ -62,6 +62,12 @@ void write_name(char* name, const char* base, const char* extension, bool upper)
   if (upper) str_upper(name + base_length);
 }
 
+char* heap_copy(const char* name) {
+  auto* copy = static_cast<char*>(mem_alloc(std::strlen(name) + 1));
+  if (copy != nullptr) std::strcpy(copy, name);
+  return copy;
+}
+
 char* name_with_extension(const char* base, const char* extension) {
   auto* name = static_cast<char*>(mem_alloc(name_size(base, extension)));
   if (name != nullptr) write_name(name, base, extension, extension_upper(base));
