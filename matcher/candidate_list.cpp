@@ -14,8 +14,8 @@ std::size_t slot_size(const CandBlock* block) {
 CandBlock* new_block(std::int16_t capacity, std::int16_t first, std::int16_t record_length) {
   CandBlock* block = make<CandBlock>();
   if (block == nullptr) return nullptr;
-  block->records = static_cast<char*>(
-      mem_alloc(static_cast<std::size_t>(capacity) * (static_cast<std::size_t>(record_length) + 1)));
+  block->records = static_cast<char*>(mem_alloc(static_cast<std::size_t>(capacity) *
+                                                (static_cast<std::size_t>(record_length) + 1)));
   if (block->records == nullptr) {
     destroy(block);
     return nullptr;
@@ -52,13 +52,15 @@ AppendResult append_candidate(MatchControl& mc, CandBlock* list, const char* rec
   CandBlock* block = (mc.cache_list == list && mc.cache_block != nullptr) ? mc.cache_block : list;
   while (block->free_slots == 0) {
     if (block->next == nullptr) {
-      block->next = new_block(kNextBlockSlots, static_cast<std::int16_t>(block->first + block->capacity),
-                              list->record_length);
+      block->next =
+          new_block(kNextBlockSlots, static_cast<std::int16_t>(block->first + block->capacity),
+                    list->record_length);
       if (block->next == nullptr) return AppendResult::kNoMemory;
     }
     block = block->next;
   }
-  char* slot = block->records + static_cast<std::size_t>(block->capacity - block->free_slots) * slot_size(block);
+  char* slot = block->records +
+               static_cast<std::size_t>(block->capacity - block->free_slots) * slot_size(block);
   const int length = block->record_length;
   int n = 0;
   if (record != nullptr) {
@@ -80,7 +82,8 @@ AppendResult append_candidate(MatchControl& mc, CandBlock* list, const char* rec
 const char* candidate_record(const MatchControl* mc, const CandBlock* list, int k) {
   if (k < 1 || k > list->count) return nullptr;
   const CandBlock* block = list;
-  if (mc != nullptr && mc->cache_list == list && mc->cache_block != nullptr && k >= mc->cache_first) {
+  if (mc != nullptr && mc->cache_list == list && mc->cache_block != nullptr &&
+      k >= mc->cache_first) {
     block = mc->cache_block;
   }
   while (block != nullptr && k >= block->first + block->capacity) block = block->next;

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "matcher/field_values.h"
+#include "matcher/mt_messages.h"
 #include "matcher/rules_types.h"
 
 namespace tovr {
@@ -18,7 +19,7 @@ struct CompareContext {
   std::int16_t base_year = 1900;
   std::int16_t pivot = 93;
   std::int16_t freq_mode = 0;
-  const char* mode_word = "REGULAR";  // "ARRAY" while array items are compared
+  const char* mode_word = mt_text::kModeRegular;  // kModeArray while items are compared
   std::int16_t reverse = 0;
   std::int16_t side = 0;  // 0 none, 1 left, 2 right; kept from one variable to the next
   std::int16_t mk_missing = 0;

@@ -11,7 +11,7 @@ namespace {
 struct ItemSide {
   Text value[kMaxItems];
   bool usable[kMaxItems] = {};
-  int used = 0;    // items in use
+  int used = 0;  // items in use
   int usable_count = 0;
 };
 

@@ -92,7 +92,8 @@ std::int16_t int_to_int_weight(const MatchDef& def, const Weights& w, Text mk_lo
   }
   Range a;
   Range b;
-  if (!read_range(mk_low, mk_high, def.mode, &a) || !read_range(cand_low, cand_high, def.mode, &b)) {
+  if (!read_range(mk_low, mk_high, def.mode, &a) ||
+      !read_range(cand_low, cand_high, def.mode, &b)) {
     return w.middle;
   }
   for (Range* r : {&a, &b}) {

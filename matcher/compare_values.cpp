@@ -44,7 +44,8 @@ using weight_math::by_tolerance;
 long long magnitude(long long v) { return v < 0 ? -v : v; }
 
 bool same_text(Text a, Text b) {
-  return a.length == b.length && std::memcmp(a.data, b.data, static_cast<std::size_t>(a.length)) == 0;
+  return a.length == b.length &&
+         std::memcmp(a.data, b.data, static_cast<std::size_t>(a.length)) == 0;
 }
 
 bool is_prefix_pair(Text a, Text b) {
@@ -134,8 +135,7 @@ std::int16_t compare_values(std::int16_t type, const MatchDef& def, const Weight
       if (!is_numeric(mk) || !is_numeric(cand)) return w.middle;
       return read_number(mk) == read_number(cand) ? w.agree : w.disagree;
     case kAbs:
-      return magnitude(read_number(mk) - read_number(cand)) <
-                     weight_math::truncate(def.param) + 1
+      return magnitude(read_number(mk) - read_number(cand)) < weight_math::truncate(def.param) + 1
                  ? w.agree
                  : w.disagree;
     case kProrat:

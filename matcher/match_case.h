@@ -6,7 +6,7 @@
 
 namespace tovr {
 
-MatchCase* new_case();  // null when memory runs out
+MatchCase* new_case();         // null when memory runs out
 void free_case(MatchCase* c);  // with its chunks and markers; null does nothing
 
 // Prepares a case for a new run over list with rules; its chunks and markers are kept.

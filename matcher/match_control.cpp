@@ -148,8 +148,8 @@ int end_case(MatchControl& mc, MatchCase* c) {
   return kBadCase;
 }
 
-int read_candidate(const MatchControl* mc, MatchCase& c, int n, char* record,
-                   std::int16_t* weight, char* side, float* position) {
+int read_candidate(const MatchControl* mc, MatchCase& c, int n, char* record, std::int16_t* weight,
+                   char* side, float* position) {
   if (n == 0) return kBadRecordNumber;
   if (c.empty != 0 || c.count == 0) return kEmptyList;
   if ((n < 0 ? -n : n) > c.count) return kCandidateNotFound;
@@ -164,7 +164,8 @@ int read_candidate(const MatchControl* mc, MatchCase& c, int n, char* record,
   // The list may have been emptied since the run: then its records are gone.
   const char* found = candidate_record(mc, c.list, k);
   if (found == nullptr) return kCandidateNotFound;
-  if (record != nullptr) std::memcpy(record, found, static_cast<std::size_t>(c.list->record_length) + 1);
+  if (record != nullptr)
+    std::memcpy(record, found, static_cast<std::size_t>(c.list->record_length) + 1);
   const ScoreEntry& entry = score_entry(c, k - 1);
   if (weight != nullptr) *weight = entry.total;
   if (side != nullptr) *side = entry.side;

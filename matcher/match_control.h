@@ -29,7 +29,7 @@ int end_case(MatchControl& mc, MatchCase* c);
 
 // Candidate n of a case: n > 0 by number, -1 the best, n < -1 by rank -n. record receives
 // the record and a terminator (it is emptied first); the other outputs may be null.
-int read_candidate(const MatchControl* mc, MatchCase& c, int n, char* record,
-                   std::int16_t* weight, char* side, float* position);
+int read_candidate(const MatchControl* mc, MatchCase& c, int n, char* record, std::int16_t* weight,
+                   char* side, float* position);
 
 }  // namespace tovr

@@ -36,8 +36,16 @@ namespace {
 
 bool takes_param(std::int16_t type) {
   switch (type) {
-    case kUncert: case kLrUncert: case kDate8: case kDate6: case kProrat: case kTime:
-    case kAbs: case kDelta: case kCnt: case kDistance:
+    case kUncert:
+    case kLrUncert:
+    case kDate8:
+    case kDate6:
+    case kProrat:
+    case kTime:
+    case kAbs:
+    case kDelta:
+    case kCnt:
+    case kDistance:
       return true;
     default:
       return false;
@@ -46,7 +54,12 @@ bool takes_param(std::int16_t type) {
 
 bool takes_param2(std::int16_t type) {
   switch (type) {
-    case kDate8: case kDate6: case kProrat: case kTime: case kAbs: case kDelta:
+    case kDate8:
+    case kDate6:
+    case kProrat:
+    case kTime:
+    case kAbs:
+    case kDelta:
       return true;
     default:
       return false;
@@ -55,8 +68,13 @@ bool takes_param2(std::int16_t type) {
 
 bool reverse_allowed(std::int16_t type) {
   switch (type) {
-    case kArray: case kDistance: case kDoubleInterval: case kIntervalNo: case kIntervalPar:
-    case kLrChar: case kLrUncert:
+    case kArray:
+    case kDistance:
+    case kDoubleInterval:
+    case kIntervalNo:
+    case kIntervalPar:
+    case kLrChar:
+    case kLrUncert:
       return false;
     default:
       return true;
@@ -66,8 +84,13 @@ bool reverse_allowed(std::int16_t type) {
 // Types whose comparison has no frequency counterpart.
 bool never_frequency(std::int16_t type) {
   switch (type) {
-    case kLrChar: case kLrUncert: case kIntervalNo: case kIntervalPar: case kDoubleInterval:
-    case kDistance: case kIntToInt:
+    case kLrChar:
+    case kLrUncert:
+    case kIntervalNo:
+    case kIntervalPar:
+    case kDoubleInterval:
+    case kDistance:
+    case kIntToInt:
       return true;
     default:
       return false;

@@ -143,8 +143,7 @@ TOVR_API int TOVR_mtFreeCands(TOVR_Mt* mt, TOVR_List** list) {
   return status;
 }
 
-TOVR_API int TOVR_mtMatch(TOVR_Mt* mt, TOVR_Rules* rules, TOVR_List* list,
-                          TOVR_Case** matchCase) {
+TOVR_API int TOVR_mtMatch(TOVR_Mt* mt, TOVR_Rules* rules, TOVR_List* list, TOVR_Case** matchCase) {
   if (matchCase != nullptr) *matchCase = nullptr;
   MatchControl* mc = control_of(mt);
   if (mc == nullptr) return kBadControl;
@@ -163,8 +162,8 @@ TOVR_API int TOVR_mtMatch(TOVR_Mt* mt, TOVR_Rules* rules, TOVR_List* list,
   });
 }
 
-TOVR_API int TOVR_mtGetCand(TOVR_Mt* mt, TOVR_Case* matchCase, short n, char* record,
-                            short* weight, char* side, float* position) {
+TOVR_API int TOVR_mtGetCand(TOVR_Mt* mt, TOVR_Case* matchCase, short n, char* record, short* weight,
+                            char* side, float* position) {
   if (record != nullptr) record[0] = '\0';
   MatchCase* c = case_of(matchCase);
   if (c == nullptr) return kBadCase;

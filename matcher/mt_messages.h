@@ -2,6 +2,10 @@
 // the diagnostics of the rules-file parser, exactly as hosts and listings show them.
 #pragma once
 
+#include <cstdint>
+
+#include "matcher/rules_types.h"
+
 namespace tovr::mt_text {
 
 // ---- Status codes and their texts ----
@@ -80,6 +84,42 @@ inline constexpr const char* kWordEither = "EITHER";
 inline constexpr const char* kWordZeroVal = "ZERO_VAL";
 inline constexpr const char* kWordZeroNul = "ZERO_NUL";
 
+struct TypeName {
+  const char* name;
+  std::int16_t code;
+};
+
+// Comparison type operands of MATCH, in the order in which an operand is tried.
+inline constexpr TypeName kTypeNames[] = {
+    {"CHAR", kChar},
+    {"LR_CHAR", kLrChar},
+    {"UNCERT", kUncert},
+    {"LR_UNCERT", kLrUncert},
+    {"DATE8", kDate8},
+    {"DATE6", kDate6},
+    {"NUM", kNum},
+    {"PRORAT", kProrat},
+    {"TIME", kTime},
+    {"DELTA", kDelta},
+    {"ABS", kAbs},
+    {"INTERVAL_NO", kIntervalNo},
+    {"INTERVAL_PAR", kIntervalPar},
+    {"D_INT", kDoubleInterval},
+    {"DOUBLE", kDoubleInterval},
+    {"ARRAY", kArray},
+    {"CNT", kCnt},
+    {"DISTANCE", kDistance},
+    {"PREFIX", kPrefix},
+    {"INT_TO_INT", kIntToInt},
+};
+
+// The types an ARRAY may compare its items with.
+inline constexpr TypeName kElementNames[] = {
+    {"CHAR", kChar}, {"UNCERT", kUncert}, {"DATE8", kDate8},   {"DATE6", kDate6},
+    {"NUM", kNum},   {"PRORAT", kProrat}, {"TIME", kTime},     {"DELTA", kDelta},
+    {"ABS", kAbs},   {"CNT", kCnt},       {"PREFIX", kPrefix},
+};
+
 // Mode words of the comparison context.
 inline constexpr const char* kModeRegular = "REGULAR";
 inline constexpr const char* kModeArray = "ARRAY";
@@ -147,16 +187,14 @@ inline constexpr const char* kAdjCountAlpha =
 
 // VARTYPE
 inline constexpr const char* kVarTypeOperands = "Invalid number of operands for VARTYPE";
-inline constexpr const char* kVarTypeNameLong =
-    "Field name for VARTYPE longer than maximum length";
+inline constexpr const char* kVarTypeNameLong = "Field name for VARTYPE longer than maximum length";
 inline constexpr const char* kVarTypeNameAlpha =
     "Field name for VARTYPE must begin with an alphabetic char";
 inline constexpr const char* kVarTypeNoFreq = "VARTYPE must be NOFREQ";
 inline constexpr const char* kVarTypeUndefined = "Field must be previously defined for VARTYPE";
 
 // CUTOFF
-inline constexpr const char* kCutoffOperands =
-    "Incorrect number of operands for CUTOFF statement";
+inline constexpr const char* kCutoffOperands = "Incorrect number of operands for CUTOFF statement";
 inline constexpr const char* kCutoffNumeric = "Non-negative weight expected";
 
 // MATCH and RMATCH
@@ -182,7 +220,8 @@ inline constexpr const char* kParamDelta =
 inline constexpr const char* kParamNegative = "PARAM must be greater than 0";
 inline constexpr const char* kParamUncert = "PARAM must be between 0 and 900 for UNCERT fields";
 inline constexpr const char* kModeLr = "MODE must be BASED_PREV or EITHER for LR fields";
-inline constexpr const char* kModeInterval = "MODE must be ZERO_VAL or ZERO_NUL for INTERVAL fields";
+inline constexpr const char* kModeInterval =
+    "MODE must be ZERO_VAL or ZERO_NUL for INTERVAL fields";
 inline constexpr const char* kNotArrayVar =
     "[B] Variable [%s] for ARRAY MATCH is NOT defined as an ARRAY in dict";
 inline constexpr const char* kArrayVar = "[B] Variable [%s] is an ARRAY variable in dictionary";

@@ -12,7 +12,8 @@ namespace {
 int read_counted(Stream in, char* buf, int size) {
   std::memset(buf, '\n', static_cast<std::size_t>(size));
   if (stream_gets(buf, size, in) == nullptr) return -1;
-  const char* end = static_cast<const char*>(std::memchr(buf, '\n', static_cast<std::size_t>(size)));
+  const char* end =
+      static_cast<const char*>(std::memchr(buf, '\n', static_cast<std::size_t>(size)));
   if (end == nullptr) return size - 1;  // filled to the last byte without a line end
   const int k = static_cast<int>(end - buf);
   if (k + 1 < size && buf[k + 1] == '\0') return k + 1;  // the line end itself was read

@@ -29,8 +29,8 @@ bool read_rules_line(Stream in, RulesLine& line);
 struct Operands {
   char text[kMaxOperands][kMaxOperandLength + 1] = {};
   int count = 0;
-  int cut = 0;             // operands cut to kMaxOperandLength characters
-  bool too_many = false;   // a further operand followed the last one kept
+  int cut = 0;            // operands cut to kMaxOperandLength characters
+  bool too_many = false;  // a further operand followed the last one kept
 
   // Operand i, or an empty text when the line has fewer.
   const char* operator[](int i) const { return i >= 0 && i < count ? text[i] : ""; }

@@ -14,10 +14,8 @@ namespace {
 
 // Writes one diagnostic to the listing file (when open) and to the console.
 void list_diagnostic(Stream listing, int line_number, const char* message, const char* line) {
-  file_message(listing, mt_text::kListingFormat, mt_text::kLabelError, line_number, message,
-               line);
-  short_console_message(mt_text::kListingFormat, mt_text::kLabelError, line_number, message,
-                        line);
+  file_message(listing, mt_text::kListingFormat, mt_text::kLabelError, line_number, message, line);
+  short_console_message(mt_text::kListingFormat, mt_text::kLabelError, line_number, message, line);
 }
 
 }  // namespace

@@ -67,8 +67,7 @@ class RulesParser {
   void store_match(const MatchLayout& layout, MatchDef& def, int first_var);
 
   // Checks shared by the defining statements; each lists its error and returns false.
-  bool check_name(const char* name, int max_length, const char* too_long,
-                  const char* not_alpha);
+  bool check_name(const char* name, int max_length, const char* too_long, const char* not_alpha);
   bool check_count_variable(const char* name, int max_length, const char* too_long,
                             const char* not_alpha, std::int16_t* count_var);
   // A new variable, or null after listing the error (too many) or on no memory.

@@ -13,9 +13,7 @@ namespace {
 
 namespace text = mt_text;
 
-std::int16_t clamp16(int value) {
-  return static_cast<std::int16_t>(value > 32767 ? 32767 : value);
-}
+std::int16_t clamp16(int value) { return static_cast<std::int16_t>(value > 32767 ? 32767 : value); }
 
 }  // namespace
 
@@ -98,9 +96,8 @@ void RulesParser::statement_array_adj() {
   if (missing == '\0') return error(text::kMissingCode);
   if (find_variable(name) >= 0) return error(text::kAlreadyDefined);
   std::int16_t count_var = -1;
-  if (ops_.count == 7 && !check_count_variable(ops_[6], kVariableNameMax - 1,
-                                               text::kAdjCountLong, text::kAdjCountAlpha,
-                                               &count_var)) {
+  if (ops_.count == 7 && !check_count_variable(ops_[6], kVariableNameMax - 1, text::kAdjCountLong,
+                                               text::kAdjCountAlpha, &count_var)) {
     return;
   }
   const std::int16_t items = operand_int(ops_[4]);

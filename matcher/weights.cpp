@@ -3,39 +3,15 @@
 #include <cmath>
 #include <cstring>
 
+#include "matcher/mt_messages.h"
 #include "matcher/rules_types.h"
 
 namespace tovr {
 namespace {
 
-struct TypeName {
-  const char* name;
-  std::int16_t code;
-};
-
-// In the order in which a type operand is tried.
-constexpr TypeName kTypeNames[] = {
-    {"CHAR", kChar},          {"LR_CHAR", kLrChar},
-    {"UNCERT", kUncert},      {"LR_UNCERT", kLrUncert},
-    {"DATE8", kDate8},        {"DATE6", kDate6},
-    {"NUM", kNum},            {"PRORAT", kProrat},
-    {"TIME", kTime},          {"DELTA", kDelta},
-    {"ABS", kAbs},            {"INTERVAL_NO", kIntervalNo},
-    {"INTERVAL_PAR", kIntervalPar}, {"D_INT", kDoubleInterval},
-    {"DOUBLE", kDoubleInterval},    {"ARRAY", kArray},
-    {"CNT", kCnt},            {"DISTANCE", kDistance},
-    {"PREFIX", kPrefix},      {"INT_TO_INT", kIntToInt},
-};
-
-constexpr TypeName kElementNames[] = {
-    {"CHAR", kChar}, {"UNCERT", kUncert}, {"DATE8", kDate8}, {"DATE6", kDate6},
-    {"NUM", kNum},   {"PRORAT", kProrat}, {"TIME", kTime},   {"DELTA", kDelta},
-    {"ABS", kAbs},   {"CNT", kCnt},       {"PREFIX", kPrefix},
-};
-
 template <std::size_t N>
-std::int16_t find_in(const TypeName (&table)[N], const char* operand) {
-  for (const TypeName& t : table) {
+std::int16_t find_in(const mt_text::TypeName (&table)[N], const char* operand) {
+  for (const mt_text::TypeName& t : table) {
     if (std::strncmp(operand, t.name, std::strlen(t.name)) == 0) return t.code;
   }
   return 0;
@@ -66,9 +42,13 @@ WeightSet compute_weights(float m, float u) {
   return w;
 }
 
-std::int16_t find_compare_type(const char* operand) { return find_in(kTypeNames, operand); }
+std::int16_t find_compare_type(const char* operand) {
+  return find_in(mt_text::kTypeNames, operand);
+}
 
-std::int16_t find_element_type(const char* operand) { return find_in(kElementNames, operand); }
+std::int16_t find_element_type(const char* operand) {
+  return find_in(mt_text::kElementNames, operand);
+}
 
 bool is_text_type(std::int16_t type) {
   return type == kChar || type == kUncert || type == kPrefix || type == kLrChar ||

@@ -1,10 +1,11 @@
 // Field comparisons, grouped by type. Unless a test says otherwise the weights are those of
 // m = 0.9 and u = 0.1: A = 316, D = -316, M = 0, and both missing codes are S.
+#include "matcher/compare.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "matcher/compare.h"
 #include "matcher/weights.h"
 
 namespace tovr {

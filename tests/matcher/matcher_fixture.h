@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "matchkey/match_key.h"
 #include "matcher/rules_types.h"
+#include "matchkey/match_key.h"
 #include "support/test_support.h"
 #include "tovr.h"
 

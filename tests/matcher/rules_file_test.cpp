@@ -38,16 +38,15 @@ TEST_F(RulesFileTest, CommentsAndBlankLinesLoadEmptyRules) {
 }
 
 TEST_F(RulesFileTest, StatementsBuildVariablesAndDefinitions) {
-  ASSERT_EQ(load(std::string(kPreamble) +
-                 "ARRAY_ADJ PH 50 4 3 s NUM\n"
-                 "match CHAR NM name 0.9 0.1 ; keyword in any case\n"
-                 "MATCH DATE8 DT DOB 0.99 0.5 5 10\n"
-                 "RMATCH PRORAT ST NUM 0.9 0.1 9 1 2\n"
-                 "MATCH ARRAY CHARX KD 3 KIDS 0.9 0.1\n"
-                 "MATCH INTERVAL_PAR HN LOW HIGH 0.9 0.1 ZERO_NULL\n"
-                 "VARTYPE NAME nofreq\n"
-                 "CUTOFF 5.5\n"
-                 "CUTOFF 7\n"),
+  ASSERT_EQ(load(std::string(kPreamble) + "ARRAY_ADJ PH 50 4 3 s NUM\n"
+                                          "match CHAR NM name 0.9 0.1 ; keyword in any case\n"
+                                          "MATCH DATE8 DT DOB 0.99 0.5 5 10\n"
+                                          "RMATCH PRORAT ST NUM 0.9 0.1 9 1 2\n"
+                                          "MATCH ARRAY CHARX KD 3 KIDS 0.9 0.1\n"
+                                          "MATCH INTERVAL_PAR HN LOW HIGH 0.9 0.1 ZERO_NULL\n"
+                                          "VARTYPE NAME nofreq\n"
+                                          "CUTOFF 5.5\n"
+                                          "CUTOFF 7\n"),
             0)
       << console_.text();
   const Rules& r = rules();
@@ -160,7 +159,8 @@ constexpr BadLine kBadLines[] = {
      "PARAM must be beween 0 and 100 percent for DELTA_PERCENT fields"},
     {"MATCH PRORAT ST NUM 0.9 0.1 -1", "PARAM must be greater than 0"},
     {"MATCH UNCERT NM NAME 0.9 0.1 900.5", "PARAM must be between 0 and 900 for UNCERT fields"},
-    {"MATCH ARRAY UNCERT KD 3 KIDS 0.9 0.1 -2", "PARAM must be between 0 and 900 for UNCERT fields"},
+    {"MATCH ARRAY UNCERT KD 3 KIDS 0.9 0.1 -2",
+     "PARAM must be between 0 and 900 for UNCERT fields"},
     {"MATCH LR_CHAR NM NAME NUM 0.9 0.1 either", "MODE must be BASED_PREV or EITHER for LR fields"},
     {"MATCH INTERVAL_PAR HN LOW HIGH 0.9 0.1 ZERO",
      "MODE must be ZERO_VAL or ZERO_NUL for INTERVAL fields"},
@@ -202,7 +202,8 @@ constexpr BadLine kBadLines[] = {
     {"ARRAY_ADJ Dob 1 2 3 S", "Field has been previously defined"},
     {"ARRAY_ADJ P 1 2 3 S ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEF",
      "ARRAY COUNT variable name for ARRAY_ADJ longer than maximum length"},
-    {"ARRAY_ADJ P 1 2 3 S 9", "ARRAY COUNT variable name for ARRAY_ADJ must begin with an alphabetic char"},
+    {"ARRAY_ADJ P 1 2 3 S 9",
+     "ARRAY COUNT variable name for ARRAY_ADJ must begin with an alphabetic char"},
     {"ARRAY_ADJ P 1 2 3 S NOPE", "ARRAY COUNT variable not defined for ARRAY"},
     {"ARRAY_ADJ P 1 2 26 S", "Number of items greater than maximum of 25"},
     {"VARTYPE NAME", "Invalid number of operands for VARTYPE"},
@@ -241,8 +242,8 @@ TEST_F(RulesFileTest, OnlyOneMatchPerFirstCandidateVariable) {
 
 TEST_F(RulesFileTest, ArrayItemMustFollowItsArraySep) {
   EXPECT_EQ(load("ARRAY_SEP KIDS 3 S\nARRAY_ITEM 2 10 5\nARRAY_ITEM 1 15 5\n"), 3);
-  EXPECT_EQ(console_.text(), listed(3, "ARRAY_ITEM line not preceeded by ARRAY_SEP line",
-                                    "ARRAY_ITEM 1 15 5\n"));
+  EXPECT_EQ(console_.text(),
+            listed(3, "ARRAY_ITEM line not preceeded by ARRAY_SEP line", "ARRAY_ITEM 1 15 5\n"));
   console_.clear();
   EXPECT_EQ(load("  array_sep KIDS 3 S\n; items follow\n\nARRAY_ITEM 1 15 5\n"), 0)
       << console_.text();
@@ -334,9 +335,9 @@ TEST_F(RulesFileTest, BinaryDataAndLongLinesAreListedErrors) {
             listed(1, "Line longer than 254 characters", long_line.substr(0, 254) + "\n") +
                 listed(2, "Line contains a NUL character", "VAR A") +
                 listed(3, "Command not recognized", bytes));
-  EXPECT_EQ(console_.text().size(),
-            255 + listed(2, "Line contains a NUL character", "VAR A").size() +
-                listed(3, "Command not recognized", bytes).size());
+  EXPECT_EQ(console_.text().size(), 255 +
+                                        listed(2, "Line contains a NUL character", "VAR A").size() +
+                                        listed(3, "Command not recognized", bytes).size());
 
   // The longest accepted line: 254 characters and its line end, also CR LF.
   const std::string comment = "VAR B 1 5 S ;" + std::string(254 - 13, 'c');
@@ -344,7 +345,7 @@ TEST_F(RulesFileTest, BinaryDataAndLongLinesAreListedErrors) {
   console_.clear();
   EXPECT_EQ(load(comment + "\r\n" + comment + "\n" + comment, "m.txt"), 3);
   EXPECT_EQ(console_.file_text(), listed(2, "Field has been previously defined", comment + "\n") +
-                                 listed(3, "Field has been previously defined", comment));
+                                      listed(3, "Field has been previously defined", comment));
 
   // Random bytes never crash the parser and always fail the load.
   unsigned seed = 12345;
@@ -361,8 +362,8 @@ TEST_F(RulesFileTest, BinaryDataAndLongLinesAreListedErrors) {
 TEST_F(RulesFileTest, LoadStatuses) {
   EXPECT_EQ(TOVR_mtLoad(nullptr, "rules.txt", "KEY", nullptr, &rules_), 11);
   const char bad_tag[8] = "RULE";
-  EXPECT_EQ(TOVR_mtLoad(reinterpret_cast<TOVR_Mt*>(const_cast<char*>(bad_tag)), "rules.txt",
-                        "KEY", nullptr, &rules_),
+  EXPECT_EQ(TOVR_mtLoad(reinterpret_cast<TOVR_Mt*>(const_cast<char*>(bad_tag)), "rules.txt", "KEY",
+                        nullptr, &rules_),
             11);
   EXPECT_EQ(TOVR_mtLoad(mt_, "absent.txt", "KEY", nullptr, &rules_), 2);
   EXPECT_EQ(rules_, nullptr);
