@@ -28,7 +28,9 @@ int start_case(MatchControl& mc, const Rules& rules, const CandBlock& list, Matc
 int end_case(MatchControl& mc, MatchCase* c);
 
 // Candidate n of a case: n > 0 by number, -1 the best, n < -1 by rank -n. record receives
-// the record and a terminator (it is emptied first); the other outputs may be null.
+// the record and a terminator (it is emptied first); the other outputs may be null. A case
+// reads the records of its list as the list is now (an emptied list has none left) and
+// never its rules, which may be released once the run is over.
 int read_candidate(const MatchControl* mc, MatchCase& c, int n, char* record, std::int16_t* weight,
                    char* side, float* position);
 

@@ -225,7 +225,8 @@ bool RulesParser::match_fields(const MatchLayout& layout, MatchDef& def, int* fi
       error_with(text::kItemsNumeric, items);
       return false;
     }
-    // The match key field is cut into nAItems items of the variable's item table.
+    // The match key field is cut into nAItems items of the variable's item table, which
+    // has kMaxItems slots; 0 items would leave nothing to divide the field by.
     def.item_count = operand_int(items);
     if (def.item_count < 1 || def.item_count > kMaxItems) {
       error_with(text::kItemsRange, items);
