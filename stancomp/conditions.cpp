@@ -303,7 +303,7 @@ class ConditionParser {
       return Step::kOk;
     }
     int j = i_ + 1;
-    while (s_[j] != '\0' && s_[j] != '}' && j - i_ <= 3) ++j;
+    while (s_[j] != '\0' && s_[j] != '}') ++j;
     if (s_[j] != '}') return error(patmsg::kMissingFieldEnd);
     if (j - i_ - 1 != 2) return error(patmsg::kMatchKeySpec);
     const char name[3] = {upper(s_[i_ + 1]), upper(s_[i_ + 2]), '\0'};

@@ -249,6 +249,7 @@ TEST_F(PatternLines, ConditionErrors) {
       {"A [ ABCDEFGHIJKLMNOPQRS = 2 ]", "Error: user variable name too long:\n"},
       {"[ {} = 2 ]", "Error: current operand reference lacks referent\n"},
       {"A [ {SN = 2 ]", "Error: match key field - missing END_MK_FIELD char:\n"},
+      {"A [ {SNX} = 2 ]", "Error: match key incorrectly specified:\n"},
       {"A [ 3 = LEN ]", "Error: condition attribute (LEN,etc.) not referencing left entity\n"},
       {"A [ PICT < \"nc\" ]", "Error: for PICT, only  =  and  !=  are valid relational operators"},
       {"A [ PICT = 3 ]", "Error: for PICT, must use quoted string as in \"ncn\"\n"},
