@@ -43,7 +43,8 @@
 //   that its loop head chose; 170 is not emitted for it.
 // - 160 starts an operand (records where its tokens begin). After a universal class `**`
 //   followed by further operands (160 180 170 127), the next operand has neither 160 nor 170
-//   unless it is an end of line or a field reference: 127 already placed it.
+//   unless it is an end of line or a field reference (a field or condition-only operand):
+//   127 already placed it.
 // - 170 (a token must be left) precedes every token-binding test except floated searches and
 //   the operand after 127. For `$` the 170 fails to the instruction after its 133 (running out
 //   of tokens is the success) and 133 fails to the current failure point.
@@ -66,7 +67,10 @@
 // - from a user variable: 246 (range) / 247 then 248/249/250 into a user variable; into a
 //   field 251 (range) / 252, then 253 (CONCAT) / 254 (PREFIX) as applicable, 220, 255.
 // - from a literal: 259/260/261 into a user variable, 262/263/264 and 220 into a field.
-// - RETYPE: 270-276 in ordinary patterns, 277-284 in multi-retype patterns (see pattern_codegen).
+// - RETYPE in an ordinary pattern: 270 no value; literal value with no, literal or variable
+//   abbreviation 271/272/273; variable value likewise 274/275/276. In a multi-retype pattern:
+//   280 no value; literal value 281/282/283 (284: variable abbreviation with a range); variable
+//   value 277/278/279.
 #pragma once
 
 #include <cstdint>
@@ -246,7 +250,7 @@ struct PatternAction {
   short source_operand;  // operand number - 1
   char source_field[3];
   short source_process;  // kind 2
-  int source_range[2];   // 0 0 when none
+  int source_range[2];   // kNumberNotGiven when none
   char source_variable[kUserVarNameSize];
   int target_kind;       // TargetKind
   ActionEntity toActionEntity;
@@ -315,7 +319,7 @@ struct ProcessProgram {
 struct Sc {
   short* instructionArray[kPatternProcesses];
   int* failAddressArray[kPatternProcesses];
-  short* operandArray[kPatternProcesses];
+  int* operandArray[kPatternProcesses];
   int instructionCount[kPatternProcesses];
 };
 
