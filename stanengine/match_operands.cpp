@@ -4,6 +4,7 @@
 // bound last time.
 #include <cstring>
 
+#include "frame/messages.h"
 #include "frame/strings.h"
 #include "stanengine/engine_status.h"
 #include "stanengine/engine_texts.h"

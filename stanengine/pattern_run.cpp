@@ -177,7 +177,8 @@ Next subroutine_return(RunState& r) {
 }
 
 bool is_search(const RunState& r, int op, int k) {
-  return op == 121 || op == 123 || op == 125 || (op == 126 && r.pat->float_flag[k] != 0);
+  // A floated first operand is tested plainly at the start its loop head chose.
+  return op == 121 || op == 123 || op == 125 || (op == 126 && k > 0 && r.pat->float_flag[k] != 0);
 }
 
 Next action_step(RunState& r) {

@@ -125,7 +125,7 @@ bool uses_affix_conversion(const ProcessProgram& program) {
   return false;
 }
 
-void warm_conversion_tables(Stan& stan, TableRegistry* registry, const ProcessProgram& program) {
+void warm_conversion_tables(TableRegistry* registry, const ProcessProgram& program) {
   if (program.patternActions == nullptr) return;
   for (int s = 0; s < program.slot_count; ++s) {
     for (const PatternAction* a = program.patternActions[s]; a != nullptr; a = a->next) {
@@ -139,7 +139,6 @@ void warm_conversion_tables(Stan& stan, TableRegistry* registry, const ProcessPr
       warm_table(registry, table);
     }
   }
-  (void)stan;
 }
 
 }  // namespace
@@ -152,7 +151,7 @@ void prepare_engine(Stan& stan) {
   for (int p = 0; p < stan.process_count && p < kMaxProcesses; ++p) {
     const ProcessProgram& program = stan.patterns.process[p];
     warm_table(registry, stan.class_table_name[p]);
-    warm_conversion_tables(stan, registry, program);
+    warm_conversion_tables(registry, program);
     if (uses_affix_conversion(program)) {
       Token* list = nullptr;
       tkTokenize(stan.tokenizer, registry, kScratchList, "", stan.class_table_name[p],

@@ -41,7 +41,7 @@ struct RunState {
   const ProcessProgram* program;
   const short* code;
   const int* fail;
-  const short* arg;
+  const int* arg;
   int code_count;
   const char* text;  // the process's input text
 
