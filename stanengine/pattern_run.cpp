@@ -247,10 +247,16 @@ void execute(RunState& r) {
         ++r.pc;
         r.resumed = false;
         break;
-      case Next::kFail:
-        r.pc = r.fail[r.pc];
+      case Next::kFail: {
+        const int target = r.fail[r.pc];
+        // A failed pattern always goes on forward; a start that fails back to itself or
+        // before it could only loop, and ends the program instead.
+        const short op = r.code[r.pc];
+        if ((op == 100 || op == 101) && target <= r.pc) return;
+        r.pc = target;
         r.resumed = true;
         break;
+      }
       case Next::kJump:
         r.resumed = false;
         break;
