@@ -88,16 +88,16 @@ bool Args::integer(const std::string& name, long min, long max, long fallback, l
   }
   long parsed = 0;
   if (!parse_long(value(name), &parsed) || parsed < min || parsed > max) {
-    *error = "option '--" + name + "' needs a whole number from " + std::to_string(min) +
-             " to " + std::to_string(max);
+    *error = "option '--" + name + "' needs a whole number from " + std::to_string(min) + " to " +
+             std::to_string(max);
     return false;
   }
   *out = parsed;
   return true;
 }
 
-bool Args::number(const std::string& name, double min, double max, double fallback,
-                  double* out, std::string* error) const {
+bool Args::number(const std::string& name, double min, double max, double fallback, double* out,
+                  std::string* error) const {
   if (!has(name)) {
     *out = fallback;
     return true;

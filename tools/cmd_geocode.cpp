@@ -39,9 +39,17 @@ std::optional<int> parse_options(int argc, char** argv, int first, Options* o) {
   Args args;
   std::string error;
   if (!args.parse(argc, argv, first,
-                  {{"spec", true}, {"rules", true}, {"reference", true}, {"index", true},
-                   {"key", true}, {"street", true}, {"number", true}, {"threshold", true},
-                   {"cutoff", true}, {"explain", false}, {"quiet", false}},
+                  {{"spec", true},
+                   {"rules", true},
+                   {"reference", true},
+                   {"index", true},
+                   {"key", true},
+                   {"street", true},
+                   {"number", true},
+                   {"threshold", true},
+                   {"cutoff", true},
+                   {"explain", false},
+                   {"quiet", false}},
                   &error)) {
     return usage_error("geocode", error);
   }
@@ -149,16 +157,16 @@ void print_row(const Row& r, bool explain) {
     return;
   }
   std::printf("%-*s  %-9s  %6d  %4c  %8.1f  %s\n", kAddressWidth, r.address.c_str(),
-              r.result.c_str(), r.best.weight, r.best.side, r.best.position, r.segment.c_str());
+              r.result.c_str(), r.best.weight, side_mark(r.best.side), r.best.position,
+              r.segment.c_str());
   if (explain) print_explanation(stdout, r.fields, "    ");
 }
 
 class Geocoder {
  public:
-  Geocoder(const Options& o, Standardizer& stan, const CandidateFile& reference,
-           StreetIndex& index, Scorer& scorer, const std::string& layout)
-      : o_(o), stan_(stan), reference_(reference), index_(index), scorer_(scorer),
-        layout_(layout) {
+  Geocoder(const Options& o, Standardizer& stan, const CandidateFile& reference, StreetIndex& index,
+           Scorer& scorer, const std::string& layout)
+      : o_(o), stan_(stan), reference_(reference), index_(index), scorer_(scorer), layout_(layout) {
     cutoff_ = o.cutoff ? o.cutoff : scorer.outline().cutoff();
     const RulesComparison* d = scorer.outline().comparison("D_INT", o.number);
     for (size_t i = 0; d != nullptr && i < 4 && i < d->variables.size(); ++i) {
@@ -171,7 +179,7 @@ class Geocoder {
     std::vector<long> lines;
     std::string street = stan_.value(layout_, o_.street);
     if (street.empty()) {
-      row->result = "no street";
+      row->result = "no-street";
       return true;
     }
     if (!index_.find(street, static_cast<float>(o_.threshold), &lines, error)) return false;
@@ -185,7 +193,7 @@ class Geocoder {
     std::vector<Scored> best;
     if (!scorer_.score(candidates, 1, &best, error)) return false;
     if (best.empty()) {
-      row->result = "not found";
+      row->result = "not-found";
       return true;
     }
     row->best = best[0];

@@ -25,10 +25,10 @@ constexpr size_t kMaxKeyLength = 83;
 constexpr int kLoadCache = 8192;
 
 const std::vector<OptionSpec> kIndexOptions = {
-    {"seq", true},       {"name", true},        {"coding", true},    {"width", true},
-    {"pages", true},     {"extend", true},      {"buffers", true},   {"signature", true},
+    {"seq", true},         {"name", true},      {"coding", true},    {"width", true},
+    {"pages", true},       {"extend", true},    {"buffers", true},   {"signature", true},
     {"description", true}, {"column", true},    {"delimiter", true}, {"header", false},
-    {"upper", false},    {"threshold", true},   {"index", true},     {"data", true},
+    {"upper", false},      {"threshold", true}, {"index", true},     {"data", true},
     {"expansions", false}, {"count", false},    {"keys", false},     {"quiet", false}};
 
 bool file_exists(const std::string& path) {
@@ -76,8 +76,8 @@ bool read_settings(const Args& args, IndexSettings* s, std::string* error) {
   for (const std::string& spec : args.values("index")) {
     size_t eq = spec.find('=');
     long seq = 0;
-    if (eq == std::string::npos || !parse_long(spec.substr(eq + 1), &seq) || seq < 0 ||
-        seq > 248 || !IndexSession::valid_name(spec.substr(0, eq))) {
+    if (eq == std::string::npos || !parse_long(spec.substr(eq + 1), &seq) || seq < 0 || seq > 248 ||
+        !IndexSession::valid_name(spec.substr(0, eq))) {
       *error = "--index takes NAME=SEQ, a name of 1 to 8 characters and a sequence 0 to 248";
       return false;
     }
@@ -184,8 +184,8 @@ int load(const Args& args, const IndexSettings& s, const std::string& data) {
   }
   std::vector<Row> rows;
   long row_count = 0;
-  if (!read_rows(data, delimiter, args.has("header"), column, args.has("upper"), &rows,
-                 &row_count, &error)) {
+  if (!read_rows(data, delimiter, args.has("header"), column, args.has("upper"), &rows, &row_count,
+                 &error)) {
     report_error(error);
     return kExitFailure;
   }
@@ -285,9 +285,9 @@ int query(const Args& args, IndexSettings s, const std::string& text) {
     report_error(error);
     return kExitFailure;
   }
-  unsigned short parsed = TOVR_dbParse(session.handle(), text.c_str(),
-                                       static_cast<float>(threshold),
-                                       args.has("expansions") ? show_expansion : nullptr);
+  unsigned short parsed =
+      TOVR_dbParse(session.handle(), text.c_str(), static_cast<float>(threshold),
+                   args.has("expansions") ? show_expansion : nullptr);
   if (parsed != 0) {
     if (parsed == 0xFFFE) {
       report_error("the query is too long for the query program");
@@ -349,12 +349,11 @@ int describe(const Args& args, const std::string& file) {
               info.highest_page, info.free_pages, info.extension);
   std::printf("sequences    %zu\n", info.sequences.size());
   for (const SequenceInfo& seq : info.sequences) {
-    std::printf("sequence %d   %s, %u bits, header page %u\n", seq.number,
-                coding_name(seq.coding), seq.width, seq.header_page);
+    std::printf("sequence %d   %s, %u bits, header page %u\n", seq.number, coding_name(seq.coding),
+                seq.width, seq.header_page);
     std::printf("  pages      %ld key, %ld node, %ld relation, %ld bitmap\n", seq.key_pages,
                 seq.node_pages, seq.relation_pages, seq.bitmap_pages);
-    std::printf("  keys       %zu, with %ld record numbers\n", seq.keys.size(),
-                seq.record_count);
+    std::printf("  keys       %zu, with %ld record numbers\n", seq.keys.size(), seq.record_count);
     if (!args.has("keys")) continue;
     for (const KeyInfo& key : seq.keys) {
       std::printf("    %s\t%ld\n", key.key.c_str(), key.record_count);

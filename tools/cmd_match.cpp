@@ -40,9 +40,16 @@ std::optional<int> parse_options(int argc, char** argv, int first, Options* o) {
   Args args;
   std::string error;
   if (!args.parse(argc, argv, first,
-                  {{"spec", true}, {"rules", true}, {"candidates", true}, {"key", true},
-                   {"set", true}, {"top", true}, {"cutoff", true}, {"explain", false},
-                   {"listing", true}, {"quiet", false}},
+                  {{"spec", true},
+                   {"rules", true},
+                   {"candidates", true},
+                   {"key", true},
+                   {"set", true},
+                   {"top", true},
+                   {"cutoff", true},
+                   {"explain", false},
+                   {"listing", true},
+                   {"quiet", false}},
                   &error)) {
     return usage_error("match", error);
   }
@@ -75,8 +82,8 @@ std::optional<int> parse_options(int argc, char** argv, int first, Options* o) {
 
 // Sets match key fields from NAME=VALUE texts; false and *error for a field that does not
 // exist or a text without '='.
-bool set_fields(Standardizer* stan, const std::string& layout,
-                const std::vector<std::string>& sets, std::string* error) {
+bool set_fields(Standardizer* stan, const std::string& layout, const std::vector<std::string>& sets,
+                std::string* error) {
   stan->clear();
   for (const std::string& s : sets) {
     size_t eq = s.find('=');
@@ -109,8 +116,9 @@ class MatchRun {
     for (size_t r = 0; r < best.size(); ++r) {
       const Scored& s = best[r];
       std::string result = decision(s.weight, cutoff_);
-      std::printf("  %4zu  %4ld  %6d  %4c  %8.1f  %s%s\n", r + 1, s.line, s.weight, s.side,
-                  s.position, cutoff_ ? (result + std::string(8 - result.size(), ' ')).c_str() : "",
+      std::printf("  %4zu  %4ld  %6d  %4c  %8.1f  %s%s\n", r + 1, s.line, s.weight,
+                  side_mark(s.side), s.position,
+                  cutoff_ ? (result + std::string(8 - result.size(), ' ')).c_str() : "",
                   display_record(file_.record(s.line)).c_str());
       if (!o_.explain) continue;
       std::vector<FieldScore> fields;

@@ -85,8 +85,7 @@ long relation_count(const FileImage& image, uint32_t page, unsigned slot) {
 
 long bitmap_count(const FileImage& image, uint32_t page) {
   long count = 0;
-  for (uint32_t step = 0; step < image.page_count() && page != 0 && image.has_page(page);
-       ++step) {
+  for (uint32_t step = 0; step < image.page_count() && page != 0 && image.has_page(page); ++step) {
     size_t at = image.page(page);
     for (size_t b = 16; b < kPage; ++b) count += __builtin_popcount(image.byte(at + b));
     page = image.u32(at + 4);
@@ -158,8 +157,8 @@ bool read_index_file(const std::string& path, IndexFileInfo* info, std::string* 
     seq.width = image.u32(image.page(page) + 24);
     info->sequences.push_back(seq);
   }
-  uint32_t last = info->highest_page < image.page_count() ? info->highest_page
-                                                          : image.page_count() - 1;
+  uint32_t last =
+      info->highest_page < image.page_count() ? info->highest_page : image.page_count() - 1;
   for (uint32_t n = 1; n <= last; ++n) {
     size_t at = image.page(n);
     int type = image.byte(at + 15);

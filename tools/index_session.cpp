@@ -20,10 +20,10 @@ bool IndexSession::open(const IndexSettings& s, int* open_status, std::string* e
   for (const auto& other : s.others) names.push_back(other.first);
   for (size_t i = 0; i < names.size(); ++i) {
     int status = 0;
-    TOVR_Db* h = TOVR_dbOpen(names[i].c_str(), s.coding, s.width, &status,
-                             static_cast<short>(s.buffers), static_cast<short>(s.pages),
-                             static_cast<short>(s.extension), statements.data(),
-                             s.signature.c_str(), s.write ? 1 : 0);
+    TOVR_Db* h =
+        TOVR_dbOpen(names[i].c_str(), s.coding, s.width, &status, static_cast<short>(s.buffers),
+                    static_cast<short>(s.pages), static_cast<short>(s.extension), statements.data(),
+                    s.signature.c_str(), s.write ? 1 : 0);
     if (h == nullptr) {
       *error = s.file + ": cannot open index " + names[i] + ": " + status_text(status);
       close();

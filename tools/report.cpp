@@ -32,6 +32,8 @@ void print_explanation(FILE* out, const std::vector<FieldScore>& fields, const c
                static_cast<int>(cand_width), "", total);
 }
 
+char side_mark(char side) { return side == 'L' || side == 'R' ? side : '-'; }
+
 std::string display_record(const std::string& record) { return collapse_blanks(record); }
 
 }  // namespace tovr::cli

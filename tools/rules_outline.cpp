@@ -18,11 +18,11 @@ struct TypeShape {
 };
 
 const TypeShape kShapes[] = {
-    {"CHAR", 1, 1},         {"LR_CHAR", 1, 2},      {"UNCERT", 1, 1},  {"LR_UNCERT", 1, 2},
-    {"DATE8", 1, 1},        {"DATE6", 1, 1},        {"NUM", 1, 1},     {"PRORAT", 1, 1},
-    {"TIME", 1, 1},         {"DELTA", 1, 1},        {"ABS", 1, 1},     {"INTERVAL_NO", 1, 2},
-    {"INTERVAL_PAR", 1, 2}, {"D_INT", 1, 4},        {"DOUBLE", 1, 4},  {"ARRAY", 1, 1},
-    {"CNT", 1, 1},          {"DISTANCE", 2, 2},     {"PREFIX", 1, 1},  {"INT_TO_INT", 2, 2}};
+    {"CHAR", 1, 1},         {"LR_CHAR", 1, 2},  {"UNCERT", 1, 1}, {"LR_UNCERT", 1, 2},
+    {"DATE8", 1, 1},        {"DATE6", 1, 1},    {"NUM", 1, 1},    {"PRORAT", 1, 1},
+    {"TIME", 1, 1},         {"DELTA", 1, 1},    {"ABS", 1, 1},    {"INTERVAL_NO", 1, 2},
+    {"INTERVAL_PAR", 1, 2}, {"D_INT", 1, 4},    {"DOUBLE", 1, 4}, {"ARRAY", 1, 1},
+    {"CNT", 1, 1},          {"DISTANCE", 2, 2}, {"PREFIX", 1, 1}, {"INT_TO_INT", 2, 2}};
 
 const TypeShape* shape_of(const std::string& type) {
   for (const TypeShape& shape : kShapes) {
@@ -87,10 +87,9 @@ bool RulesOutline::read(const std::string& path, std::string* error) {
     }
     comparisons_.push_back(c);
   }
-  std::stable_sort(comparisons_.begin(), comparisons_.end(),
-                   [](const RulesComparison& a, const RulesComparison& b) {
-                     return a.order < b.order;
-                   });
+  std::stable_sort(
+      comparisons_.begin(), comparisons_.end(),
+      [](const RulesComparison& a, const RulesComparison& b) { return a.order < b.order; });
   return true;
 }
 

@@ -14,7 +14,7 @@ namespace tovr::cli {
 
 struct RulesVariable {
   std::string name;
-  int start = -1;   // 0-based column; -1 when not known (arrays placed item by item)
+  int start = -1;  // 0-based column; -1 when not known (arrays placed item by item)
   int length = 0;
 };
 

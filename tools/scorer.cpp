@@ -19,8 +19,8 @@ constexpr int kNoSuchCandidate = 16;
 
 std::string make_temp_dir() {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-                        "/tovr-rules-XXXXXX";
+  std::string pattern =
+      std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tovr-rules-XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   if (mkdtemp(buffer.data()) == nullptr) return "";
@@ -54,8 +54,8 @@ std::string Scorer::status_text(int code) {
   return std::string(text) + " (status " + std::to_string(code) + ")";
 }
 
-bool Scorer::load(const std::string& rules, const std::string& layout,
-                  const std::string& listing, std::string* error) {
+bool Scorer::load(const std::string& rules, const std::string& layout, const std::string& listing,
+                  std::string* error) {
   layout_ = layout;
   if (!outline_.read(rules, error)) return false;
   int status = TOVR_mtInit(&mt_, stan_.match_keys());
@@ -116,8 +116,8 @@ bool Scorer::run(TOVR_Rules* rules, const std::vector<Candidate>& candidates, si
   return true;
 }
 
-bool Scorer::score(const std::vector<Candidate>& candidates, size_t top,
-                   std::vector<Scored>* best, std::string* error) {
+bool Scorer::score(const std::vector<Candidate>& candidates, size_t top, std::vector<Scored>* best,
+                   std::string* error) {
   return run(rules_, candidates, top, best, error);
 }
 
@@ -165,7 +165,8 @@ bool Scorer::explain(const Candidate& candidate, std::vector<FieldScore>* fields
     for (const std::string& name : c.variables) {
       const RulesVariable* v = outline_.variable(name);
       std::string value;
-      if (v != nullptr && v->start >= 0 && static_cast<size_t>(v->start) < candidate.record.size()) {
+      if (v != nullptr && v->start >= 0 &&
+          static_cast<size_t>(v->start) < candidate.record.size()) {
         value = trim(candidate.record.substr(v->start, v->length));
       }
       vars.push_back(name + "=" + value);

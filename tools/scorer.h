@@ -22,8 +22,8 @@ struct Candidate {
 struct Scored {
   long line = 0;
   int weight = 0;
-  char side = ' ';       // L, R or blank
-  float position = 0;    // percent along an interval
+  char side = ' ';     // L, R or blank
+  float position = 0;  // percent along an interval
 };
 
 struct FieldScore {

@@ -141,8 +141,24 @@ std::string Standardizer::status_text(int status) {
 
 bool Standardizer::is_record_error(int status) {
   switch (status) {
-    case 12: case 13: case 14: case 15: case 16: case 17: case 18: case 19: case 20:
-    case 21: case 22: case 24: case 25: case 26: case 27: case 28: case 29: case 31:
+    case 12:
+    case 13:
+    case 14:
+    case 15:
+    case 16:
+    case 17:
+    case 18:
+    case 19:
+    case 20:
+    case 21:
+    case 22:
+    case 24:
+    case 25:
+    case 26:
+    case 27:
+    case 28:
+    case 29:
+    case 31:
     case 33:
       return true;
     default:

@@ -19,8 +19,8 @@ constexpr int kDescriptionSize = 759;
 
 std::string make_temp_dir() {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-                        "/tovr-index-XXXXXX";
+  std::string pattern =
+      std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tovr-index-XXXXXX";
   std::vector<char> buffer(pattern.begin(), pattern.end());
   buffer.push_back('\0');
   if (mkdtemp(buffer.data()) == nullptr) return "";
@@ -110,8 +110,8 @@ bool StreetIndex::build(const CandidateFile& reference, int street_start, int st
   int flushed = TOVR_dbFlushInsertCache(h);
   if (failure == 0 && flushed != 0 && flushed != 12) failure = flushed;
   if (!writer.close() || failure != 0) {
-    *error = settings_.file + ": the street index could not be built: " +
-             IndexSession::status_text(failure);
+    *error = settings_.file +
+             ": the street index could not be built: " + IndexSession::status_text(failure);
     return false;
   }
   if (TOVR_dbSetMetadata(settings_.file.c_str(), description.c_str()) != 0) {
