@@ -86,31 +86,45 @@ TOVR_API TOVR_Callback TOVR_cbGet(int index);
 
 /* ---- Match keys ----------------------------------------------------------------------- */
 
-/* Creates a match key control block with its table registry; 0, or 4 when memory runs out. */
+/* Match key status codes: 0 success, 1 no memory, 2 dictionary file not found, 3 name already
+ * used, 4 dictionary entry invalid, 5 match key name invalid or not found (also a null handle,
+ * name or output argument), 6 field name not found or field index out of range, 8 numeric
+ * name field too short. Names of layouts and fields are compared without regard to case. */
+
+/* Creates a match key control block with its table registry and sets *handle; 0, or 1 when
+ * memory runs out (5 when handle is null). */
 TOVR_API int TOVR_mkInit(TOVR_Mk **handle);
-/* Releases the control block, its layouts and every table still loaded. */
+/* Releases the control block, every table still loaded and any layout not yet freed; null
+ * does nothing. */
 TOVR_API void TOVR_mkClose(TOVR_Mk *handle);
-/* Writes the message text of a match key status code into text (at least 80 bytes). */
+/* Copies the message text of a match key status code into text (at least 57 bytes); unknown
+ * codes give "Return code undefined". */
 TOVR_API void TOVR_mkQueryCodeEnum(int code, char *text);
-/* Reports type, offset, length and missing-value code of a field of layout mk. */
+/* Reports a field's type and subtype letters (2 characters, no terminator), offset, length
+ * and missing-value code (1 character); 0, 5 or 6. */
 TOVR_API int TOVR_mkAttrib(TOVR_Mk *h, const char *mk, const char *field, char *type,
                            short *offset, short *length, char *missing);
-/* Fills the record of layout mk with blanks. */
+/* Fills the record of layout mk with blanks; 0 or 5. */
 TOVR_API int TOVR_mkClear(TOVR_Mk *h, const char *mk);
-/* Copies the record of layout mk into out (record length bytes, no terminator added). */
+/* Copies the record of layout mk into out and terminates it (record length + 1 bytes);
+ * 0 or 5. */
 TOVR_API int TOVR_mkCopy(TOVR_Mk *h, const char *mk, char *out);
-/* Removes layout mk and its record. */
+/* Removes layout mk with its record; the other layouts stay; 0 or 5. */
 TOVR_API int TOVR_mkFree(TOVR_Mk *h, const char *mk);
-/* Copies a field of layout mk into out as a NUL-terminated string. */
+/* Copies a field, all its characters blanks included, into out and terminates it (field
+ * length + 1 bytes); 0, 5 or 6. */
 TOVR_API int TOVR_mkGet(TOVR_Mk *h, const char *mk, const char *field, char *out);
-/* Reports the definition of field number index (1-based) of layout mk. */
+/* Reports field number index (from 1; below 1 means 1) of layout mk: name (3 bytes), type and
+ * subtype letters with terminator (3 bytes), offset and length; 0, 5, or 6 when index exceeds
+ * the field count. */
 TOVR_API int TOVR_mkGetFieldDef(TOVR_Mk *h, const char *mk, short index, char *name, char *type,
                                 short *offset, short *length);
-/* Reports the record length of layout mk. */
+/* Reports the record length of layout mk; 0 or 5. */
 TOVR_API int TOVR_mkGetLen(TOVR_Mk *h, const char *mk, short *length);
-/* Reports the number of fields of layout mk. */
+/* Reports the number of fields of layout mk; 0 or 5. */
 TOVR_API int TOVR_mkGetNumFields(TOVR_Mk *h, const char *mk, short *count);
-/* Places value into a field of layout mk by the field's type; may rewrite value in place. */
+/* Places value into a field of layout mk by the field's type (justified, cut to the field);
+ * may remove leading zeros from value in place; 0, 5 or 6. */
 TOVR_API int TOVR_mkSet(TOVR_Mk *h, const char *mk, const char *field, char *value);
 
 /* ---- Record matcher ----------------------------------------------------------------- */

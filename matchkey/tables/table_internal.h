@@ -1,0 +1,39 @@
+// Internals of the table service shared by its source files.
+#pragma once
+
+#include <cstdint>
+
+#include "matchkey/tables/table_registry.h"
+
+namespace tovr {
+
+struct TableRegistry {
+  Table* first = nullptr;  // newest first
+  // Key column and pool of the table of the latest lookup or proximity search.
+  std::int16_t current_key_column = 0;
+  const char* current_pool = nullptr;
+  // The table that the latest successful find returned; an empty name matches nothing.
+  char last_name[kTblMaxName + 1] = {};
+  Table* last_table = nullptr;
+};
+
+// Finds (and loads when needed) the table of that name, remembering it in the last-name cache.
+int find_table(TableRegistry* registry, const char* table_name, Table** table);
+
+// Makes table the registry's current table for lookups.
+void make_current(TableRegistry* registry, const Table& table);
+
+// Frees the table's results, cells, pool and record; null does nothing.
+void free_table(Table* table);
+
+// Sorts the rows of the table by their key cells, ascending as unsigned bytes.
+void sort_table(TableData& data);
+
+// Binary search of key over the key cells of a sorted table. Returns true when a row equals
+// the key; *position is that row, or the last row probed.
+bool binary_search(const TableData& data, const char* key, int* position);
+
+// Copies the cell (column 1-based) or, for column 0, the row's cells joined by '\'.
+void copy_cell(const Table& table, int row, int column, char* value, std::size_t value_size);
+
+}  // namespace tovr

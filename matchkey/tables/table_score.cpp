@@ -1,0 +1,172 @@
+// tblScore: a Jaro-style similarity of a table entry and a key, scaled to 900, with an
+// optional allowance for characters that optical character reading confuses.
+#include <array>
+#include <cctype>
+#include <cstring>
+
+#include "frame/strings.h"
+#include "matchkey/tables/table_registry.h"
+
+namespace tovr {
+namespace {
+
+constexpr int kConfusionPlaces = 6;
+constexpr float kPlaceWeights[kConfusionPlaces] = {0.857f, 0.714f, 0.571f, 0.428f, 0.286f, 0.143f};
+
+struct ConfusionRow {
+  char read;
+  const char* mistaken_for;  // likeliest first
+};
+
+// For a character of the key: the characters that optical reading may have mistaken for it.
+constexpr ConfusionRow kConfusionRows[] = {
+    {'*', "xkwmZY"}, {'0', "OQe7"},   {'1', "litZjr"}, {'2', "zkaR"},   {'3', "JZBaG8"},
+    {'4', "fQXA"},   {'5', "fb3JS"},  {'6', "bdmG5"},  {'7', "ly1FWV"}, {'8', "aBgs63"},
+    {'9', "qgwp5"},  {'A', "zgXR4"},  {'B', "8asGR"},  {'C', "gtdeO"},  {'D', "bO09np"},
+    {'E', "fgZsr"},  {'F', "vkP"},    {'G', "Q6cs"},   {'H', "MWKN"},   {'I', "Zxfl1Y"},
+    {'K', "XyH"},    {'L', "bkhni1"}, {'M', "hNX"},    {'N', "WMuH4"},  {'O', "Q0aceD"},
+    {'P', "qf9"},    {'R', "kgxHA8"}, {'S', "53G8"},   {'T', "rf7Y1"},  {'U', "VWg0"},
+    {'V', "wyQM"},   {'W', "lhp"},    {'Y', "vw9"},    {'a', "J2"},     {'c', "e"},
+    {'d', "qc"},     {'e', "aBs"},    {'g', "q9"},     {'h', "b"},      {'i', "1g"},
+    {'l', "1i"},     {'n', "mOR"},    {'o', "c"},      {'p', "u"},      {'r', "wtFY"},
+    {'s', "h"},      {'t', "fdr"},    {'y', "VF"},
+};
+
+// The confusion lists indexed by character code 32..127; empty for characters without a row.
+constexpr std::array<const char*, 96> make_confusion_index() {
+  std::array<const char*, 96> index{};
+  for (auto& entry : index) entry = "";
+  for (const ConfusionRow& row : kConfusionRows) index[row.read - 32] = row.mistaken_for;
+  return index;
+}
+constexpr std::array<const char*, 96> kConfusionIndex = make_confusion_index();
+
+const char* confusion_list(char c) {
+  const int code = static_cast<unsigned char>(c);
+  return code >= 32 && code <= 127 ? kConfusionIndex[code - 32] : "";
+}
+
+unsigned char upper(char c) {
+  return static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+class Scorer {
+ public:
+  Scorer(const char* s1, int len1, const char* s2, int len2)
+      : s1_(s1), s2_(s2), len1_(len1), len2_(len2) {
+    const int maxlen = len1 > len2 ? len1 : len2;
+    window_ = maxlen <= 10 ? 2 : maxlen <= 15 ? 3 : 4;
+  }
+
+  double score(bool ocr) {
+    match_equal_characters();
+    const float t = transpositions();
+    return ocr ? ocr_score(t) : plain_score(t);
+  }
+
+ private:
+  int window_start(int i) const { return i - window_ < 0 ? 0 : i - window_; }
+  int window_end(int i) const { return i + window_ < len2_ ? i + window_ : len2_; }
+
+  void match_equal_characters() {
+    for (int i = 0; i < len1_; ++i) {
+      for (int j = window_start(i); j < window_end(i); ++j) {
+        if (!matched2_[j] && upper(s2_[j]) == upper(s1_[i])) {
+          matched1_[i] = matched2_[j] = true;
+          ++m_;
+          break;
+        }
+      }
+    }
+  }
+
+  // Pairs of the matched characters of s1 and s2, each in its own order, that differ; halved.
+  float transpositions() const {
+    float t = 0.0f;
+    int j = 0;
+    for (int i = 0; i < len1_; ++i) {
+      if (!matched1_[i]) continue;
+      while (!matched2_[j]) ++j;
+      if (upper(s1_[i]) != upper(s2_[j])) t += 1.0f;
+      ++j;
+    }
+    return t / 2.0f;
+  }
+
+  double plain_score(float t) const {
+    const float m = static_cast<float>(m_);
+    if (m < 1.0f) return 0.0;
+    return 300.0f * m / static_cast<float>(len1_) + 300.0f * m / static_cast<float>(len2_) +
+           300.0f * (m - t) / m;
+  }
+
+  double ocr_score(float t) {
+    float w1[kTblMaxKey] = {};
+    float w2[kTblMaxScoreKey] = {};
+    for (int i = 0; i < len1_; ++i) w1[i] = matched1_[i] ? 1.0f : 0.0f;
+    for (int j = 0; j < len2_; ++j) w2[j] = matched2_[j] ? 1.0f : 0.0f;
+    for (int i = 0; i < len1_; ++i) {
+      if (!matched1_[i]) match_confused(i, w1, w2);
+    }
+    float sum1 = 0.0f;
+    float sum2 = 0.0f;
+    for (int i = 0; i < len1_; ++i) sum1 += w1[i];
+    for (int j = 0; j < len2_; ++j) sum2 += w2[j];
+    float mw = sum1 < sum2 ? sum1 : sum2;
+    if (mw < 1.0f) {
+      mw = 1.0f;
+      t = 1.0f;
+    }
+    return 300.0f * sum1 / static_cast<float>(len1_) + 300.0f * sum2 / static_cast<float>(len2_) +
+           300.0f * (mw - t) / mw;
+  }
+
+  // Matches s1[i] to the first unmatched character of s2 in its window that optical reading
+  // may have mistaken it for, trying the likeliest confusions first.
+  void match_confused(int i, float* w1, float* w2) {
+    for (int k = 0; k < kConfusionPlaces; ++k) {
+      for (int j = window_start(i); j < window_end(i); ++j) {
+        if (matched2_[j]) continue;
+        const char* list = confusion_list(s2_[j]);
+        if (static_cast<int>(std::strlen(list)) <= k || upper(list[k]) != upper(s1_[i])) continue;
+        matched1_[i] = matched2_[j] = true;
+        w1[i] = w2[j] = kPlaceWeights[k];
+        return;
+      }
+    }
+  }
+
+  const char* s1_;
+  const char* s2_;
+  int len1_;
+  int len2_;
+  int window_ = 2;
+  int m_ = 0;
+  bool matched1_[kTblMaxKey] = {};
+  bool matched2_[kTblMaxScoreKey] = {};
+};
+
+}  // namespace
+
+double tblScore(const char* entry, const char* key, char ocr_flag, int match_type) {
+  if (entry == nullptr || key == nullptr) return 0.0;
+  const std::size_t len1 = std::strlen(entry);
+  const std::size_t key_length = std::strlen(key);
+  const char* s2 = key;
+  std::size_t len2 = key_length;
+  if (match_type == 1 && key_length > len1) {
+    len2 = len1;
+  } else if (match_type == 2 && key_length > len1) {
+    s2 = key + (key_length - len1);
+    len2 = len1;
+  }
+  if (len1 > kTblMaxKey || len2 > kTblMaxScoreKey) return 0.0;
+  const int n1 = static_cast<int>(len1);
+  const int n2 = static_cast<int>(len2);
+  if (n1 == n2 && str_nicmp(entry, s2, n1) == 0) return 900.0;
+  // With one side empty nothing can match (and the ratios would divide by zero).
+  if (n1 == 0 || n2 == 0) return 0.0;
+  return Scorer(entry, n1, s2, n2).score(ocr_flag == 'O');
+}
+
+}  // namespace tovr
