@@ -1,6 +1,4 @@
 // tovr index: create, load, query and describe index files.
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <fstream>
 #include <optional>
@@ -30,11 +28,6 @@ const std::vector<OptionSpec> kIndexOptions = {
     {"description", true}, {"column", true},    {"delimiter", true}, {"header", false},
     {"upper", false},      {"threshold", true}, {"index", true},     {"data", true},
     {"expansions", false}, {"count", false},    {"keys", false},     {"quiet", false}};
-
-bool file_exists(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0;
-}
 
 // Reads the options every subcommand shares into settings; a usage error sets *error.
 bool read_settings(const Args& args, IndexSettings* s, std::string* error) {
@@ -316,15 +309,19 @@ int query(const Args& args, IndexSettings s, const std::string& text) {
     numbers.clear();
     for (size_t i = 1; i <= data_rows.size(); ++i) numbers.push_back(static_cast<long>(i));
   }
+  // With the data file at hand, numbers beyond its rows (which a complement brings) go.
+  if (with_data) {
+    std::erase_if(numbers, [&](long n) { return static_cast<size_t>(n) > data_rows.size(); });
+  }
   if (args.has("count")) {
     std::printf("%zu\n", numbers.size());
     return kExitOk;
   }
   for (long n : numbers) {
-    if (!with_data) {
-      std::printf("%ld\n", n);
-    } else if (static_cast<size_t>(n) <= data_rows.size()) {
+    if (with_data) {
       std::printf("%ld\t%s\n", n, data_rows[n - 1].c_str());
+    } else {
+      std::printf("%ld\n", n);
     }
   }
   return kExitOk;
