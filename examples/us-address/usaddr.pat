@@ -3,7 +3,9 @@
 ; The classes come from usaddr.cls (T type, D directional, U unit with a value, V unit
 ; alone, B box, P post office, R rural route, H route type, C route qualifier, O ordinal
 ; word) and from the tokenizer (^ number, < letters then digits, > digits then letters,
-; ? unknown words, a run of them as one operand).
+; ? unknown words, a run of them as one operand). Separator characters are classes of
+; their own, written after a backslash where they would otherwise be read as qualifiers
+; (\# and \/).
 ;
 ; The patterns run in order over the tokens of a line. Post office boxes and rural routes
 ; are whole lines and end the run. Otherwise units and then the house number are taken
@@ -54,7 +56,7 @@ R | &                      ; RR 2
   COPY [1] {UV}
   RETYPE [1] 0
   RETYPE [2] 0
-*U | # | &                 ; APT # 5
+*U | \# | &                ; APT # 5
   COPY_A [1] {UT}
   COPY [3] {UV}
   RETYPE [1] 0
@@ -97,7 +99,7 @@ R | &                      ; RR 2
 *U | $                     ; a designator alone at the end
   COPY_A [1] {UT}
   RETYPE [1] 0
-*# | &                     ; # 4, #4B
+*\# | &                    ; # 4, #4B
   COPY [1] {UT}
   COPY [2] {UV}
   RETYPE [1] 0
@@ -108,7 +110,7 @@ R | &                      ; RR 2
 
 ; ---- House number ---------------------------------------------------------------------
 
-^ | ^ | / | ^              ; 123 1/2
+^ | ^ | \/ | ^             ; 123 1/2
   COPY [1] {HN}
   COPY [2] {HS}
   CONCAT [3] {HS}
@@ -183,6 +185,12 @@ C | H | ^ | $              ; STATE ROUTE 9
   COPY_A [1] {PQ}
   COPY_A [2] {PT}
   COPY [3] {SN}
+  EXIT
+C | T | ^ | D | $          ; COUNTY ROAD 5 N
+  COPY_A [1] {PQ}
+  COPY_A [2] {PT}
+  COPY [3] {SN}
+  COPY_A [4] {SD}
   EXIT
 C | T | ^ | $              ; COUNTY ROAD 12
   COPY_A [1] {PQ}
