@@ -108,7 +108,15 @@ size_t host_fread(void* buf, size_t size, size_t count, void* stream) {
   return got;
 }
 
-int host_printf(const char* text) { return std::fputs(text, stderr); }
+// Library messages go to standard error. A message that does not end its line (some are
+// a single sentence) gets a line end, so that the next output starts on a line of its own.
+int host_printf(const char* text) {
+  if (text == nullptr) return 0;
+  int written = std::fputs(text, stderr);
+  size_t length = std::strlen(text);
+  if (length > 0 && text[length - 1] != '\n') std::fputc('\n', stderr);
+  return written;
+}
 
 int host_fprintf(void* stream, const char* text) {
   if (stream == nullptr || text == nullptr) return 0;
