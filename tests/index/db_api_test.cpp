@@ -120,44 +120,5 @@ TEST_F(DbApiTest, StatusTextsAndRecordCount) {
   EXPECT_EQ(TOVR_dbSetNumRecords(nullptr, 31), 0);
 }
 
-TEST_F(DbApiTest, OpenFailuresAndLabelFunctions) {
-  int status = -1;
-  EXPECT_EQ(TOVR_dbOpen("NAMES", 'S', 'S', &status, 4, 10, 10, statements_.get(), "", 1), nullptr);
-  EXPECT_EQ(status, 6);
-  EXPECT_EQ(TOVR_dbOpen("NAMES", 'S', 'S', &status, 5, 9, 10, statements_.get(), "", 1), nullptr);
-  EXPECT_EQ(status, 6);
-  EXPECT_EQ(TOVR_dbOpen("NONE", 'S', 'S', nullptr, 5, 10, 10, statements_.get(), "", 1), nullptr);
-  EXPECT_EQ(TOVR_dbOpen("NAMES", 'S', 'S', &status, 5, 10, 10, nullptr, "", 1), nullptr);
-  EXPECT_EQ(status, 4);  // no indxname.xrf
-  fs_.put("indxname.xrf", "FILE api.idx\nINDEX 1 NAMES\n");
-  TOVR_Db* h = TOVR_dbOpen("NAMES", 'R', 'L', &status, 5, 10, 10, nullptr, "My Sig", 1);
-  ASSERT_NE(h, nullptr);
-  EXPECT_EQ(status, 1);
-  EXPECT_EQ(TOVR_dbClose(&h), 0);
-  EXPECT_EQ(TOVR_dbIsValidFile("api.idx", "My Sig"), 1);
-  EXPECT_EQ(TOVR_dbIsValidFile("api.idx", "my sig"), 0);
-  EXPECT_EQ(TOVR_dbIsValidFile("missing.idx", "My Sig"), 0);
-  EXPECT_EQ(TOVR_dbSetMetadata("api.idx", "Names of 2024"), 0);
-  EXPECT_EQ(TOVR_dbSetMetadata("missing.idx", "x"), 3);
-  char text[40];
-  EXPECT_EQ(TOVR_dbGetMetadata("api.idx", text, 5), 0);
-  EXPECT_STREQ(text, "Names");
-  EXPECT_EQ(TOVR_dbGetMetadata("missing.idx", text, 5), 3);
-}
-
-TEST_F(DbApiTest, OpenSurvivesFailingAllocations) {
-  test::sweep_allocation_failures([&](test::AllocationFaults&) {
-    fs_.files().clear();
-    int status = -1;
-    TOVR_Db* h = open("NAMES", &status);
-    if (h == nullptr) {
-      EXPECT_EQ(status, 9);
-      return;
-    }
-    EXPECT_EQ(TOVR_dbInsert(h, "A", 1, 0) % 9, 0);
-    EXPECT_EQ(TOVR_dbClose(&h), 0);
-  });
-}
-
 }  // namespace
 }  // namespace tovr
