@@ -51,10 +51,6 @@ bool RulesParser::hand_over_variables() {
 }
 
 void RulesParser::parse_line() {
-  // A line that is too long or holds binary data is not split: what it would yield is
-  // not what its writer meant.
-  if (line_.too_long) return error(mt_text::kLineTooLong);
-  if (line_.has_nul) return error(mt_text::kLineHasNul);
   split_operands(line_.text, ops_);
   if (ops_.count == 0) return;
   for (int i = 0; i < ops_.cut; ++i) error(mt_text::kOperandTooLarge);
