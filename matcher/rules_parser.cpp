@@ -138,11 +138,9 @@ int RulesParser::find_variable(const char* name) const {
 }
 
 bool RulesParser::previous_line_is_array_sep() const {
-  // The keyword may be indented like any other.
-  const char* p = previous_;
-  while (*p == ' ' || *p == '\t') ++p;
+  // The line itself must begin with the keyword: an indented ARRAY_SEP line does not.
   const int n = static_cast<int>(std::strlen(mt_text::kKeyArraySep));
-  return str_nicmp(p, mt_text::kKeyArraySep, n) == 0;
+  return str_nicmp(previous_, mt_text::kKeyArraySep, n) == 0;
 }
 
 void RulesParser::error(const char* message) {

@@ -212,10 +212,14 @@ TEST_F(RulesFileTest, ArrayItemMustFollowItsArraySep) {
   EXPECT_EQ(console_.text(),
             listed(3, "ARRAY_ITEM line not preceeded by ARRAY_SEP line", "ARRAY_ITEM 1 15 5\n"));
   console_.clear();
-  EXPECT_EQ(load("  array_sep KIDS 3 S\n; items follow\n\nARRAY_ITEM 1 15 5\n"), 0)
+  EXPECT_EQ(load("array_sep KIDS 3 S\n; items follow\n\nARRAY_ITEM 1 15 5\n"), 0)
       << console_.text();
   EXPECT_EQ(rules().vars[0].start, 14);
   EXPECT_EQ(rules().vars[0].length, 5);
+  console_.clear();
+  EXPECT_EQ(load("  ARRAY_SEP KIDS 3 S\nARRAY_ITEM 1 15 5\n"), 3) << "the line must begin with it";
+  EXPECT_EQ(console_.text(),
+            listed(2, "ARRAY_ITEM line not preceeded by ARRAY_SEP line", "ARRAY_ITEM 1 15 5\n"));
   console_.clear();
   EXPECT_EQ(load("VAR NAME 1 5 S\nARRAY_ITEM 1 15 5\n"), 3) << "a VAR declares no items";
   EXPECT_EQ(console_.text(), listed(2, "Item number greater than declared number on ARRAY_SEP",
