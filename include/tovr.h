@@ -143,9 +143,10 @@ TOVR_API int TOVR_mtLoad(TOVR_Mt *mt, const char *rulesFile, const char *mk,
 TOVR_API int TOVR_mtFreeRules(TOVR_Rules **rules);
 /* Writes the message text of a matcher status code into text (at least 59 bytes). */
 TOVR_API void TOVR_mtQueryCodeEnum(int code, char *text);
-/* Creates (or reuses) an empty candidate list for records of recordLength bytes. Returns 0
- * with *list set, or with *list null: 11 invalid mt, 9 list null, 7 recordLength not
- * positive, 8 all ten lists in use, 1 no memory. */
+/* Creates an empty candidate list for records of recordLength bytes, or takes again a freed
+ * list of that length. Returns 0 with *list set, or with *list null: 11 invalid mt, 9 list
+ * null, 7 recordLength not positive, 8 ten lists made and none of them free with that
+ * length, 1 no memory. */
 TOVR_API int TOVR_mtNewList(TOVR_Mt *mt, short recordLength, TOVR_List **list);
 /* Appends a copy of a candidate record (recordLength characters, blank-filled after a
  * shorter text). Returns 0, 11 invalid mt, 9 invalid list, 8 the list holds 32767
