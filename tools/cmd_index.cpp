@@ -217,8 +217,8 @@ int load(const Args& args, const IndexSettings& s, const std::string& data) {
     report_error(closed ? error : s.file + ": the index could not be written");
     return kExitFailure;
   }
-  std::printf("%s: %ld rows, %zu record numbers filed into %s sequence %d\n", data.c_str(), row_count,
-              rows.size(), s.file.c_str(), s.sequence);
+  std::printf("%s: %ld rows, %zu record numbers filed into %s sequence %d\n", data.c_str(),
+              row_count, rows.size(), s.file.c_str(), s.sequence);
   return kExitOk;
 }
 
