@@ -65,6 +65,12 @@ int BufferPool::take_least_recent() {
   return i;
 }
 
+void BufferPool::pass_over_least_recent() {
+  const int i = lru_;
+  unlink(i);
+  append(i);
+}
+
 void BufferPool::assign(int i, uint32_t page) {
   if (ctl_[i].page != kNoPage) hash_erase(ctl_[i].page);
   ctl_[i].page = page;

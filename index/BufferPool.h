@@ -47,6 +47,8 @@ class BufferPool {
   int take_least_recent();
   // The buffer holding page, or -1, without touching the order of use.
   int peek(uint32_t page) const { return page == kNoPage ? -1 : hash_find(page); }
+  // Moves the least recently used buffer to the most recent end, keeping its page.
+  void pass_over_least_recent();
   // Records that buffer i now holds page.
   void assign(int i, uint32_t page);
 

@@ -6,8 +6,10 @@
 
 #include "index/IndexFile.h"
 #include "index/IndexTables.h"
+#include "index/InsertCache.h"
 #include "index/KeyCode.h"
 #include "index/PageLayout.h"
+#include "index/PositionCache.h"
 #include "index/TreeState.h"
 
 namespace tovr {
@@ -33,6 +35,9 @@ struct Icb {
   SearchState search;
   LastKey last;
   MatchState match;
+
+  InsertCache cache;
+  PositionCache positions;
 };
 
 inline IndexHeaderRef index_header(Icb& icb) { return IndexHeaderRef(icb.header); }

@@ -30,32 +30,50 @@ bool write_block(Stream s, const uint8_t* block) {
   return stream_write(block, kPageSize, 1, s) == 1;
 }
 
-// Writes a dirty buffer back to its page. A buffer whose header names another page is
-// reported and not written, so that a stray buffer never overwrites a page.
-void write_back(Fcb& f, int i) {
+// Writes a dirty buffer back to its page; false when the seek or the write failed. A buffer
+// whose header names another page is reported and dropped, so that a stray buffer never
+// overwrites a page.
+bool write_back(Fcb& f, int i) {
   BufCtl& c = f.pool.ctl(i);
   uint8_t* b = f.pool.buffer(i);
-  c.dirty = 0;
   const uint32_t found = PageRef(b).number();
   if (found != c.page) {
     short_console_message(dbmsg::kPhysIOMismatch, page_arg(found), page_arg(c.page));
-    return;
+    return true;
   }
   if (stream_seek(f.stream, page_offset(c.page), 0) != 0) {
     short_console_message(dbmsg::kPhysIOSeek, page_arg(c.page));
-    return;
+    return false;
   }
-  if (!write_block(f.stream, b)) short_console_message(dbmsg::kPhysIOWrite, page_arg(c.page));
+  if (!write_block(f.stream, b)) {
+    short_console_message(dbmsg::kPhysIOWrite, page_arg(c.page));
+    return false;
+  }
+  return true;
+}
+
+// Frees the least recently used buffer for a new page. A dirty buffer that cannot be written
+// back keeps its page and stays dirty (losing it would leave the file inconsistent); the
+// next buffer in order of use is tried instead. False when no buffer could be freed.
+bool free_least_recent(Fcb& f) {
+  for (int tries = 0; tries < f.pool.count(); ++tries) {
+    BufCtl& c = f.pool.ctl(f.pool.least_recent());
+    if (c.dirty == 0 || !writable(f) || write_back(f, f.pool.least_recent())) {
+      c.dirty = 0;
+      return true;
+    }
+    f.pool.pass_over_least_recent();
+  }
+  return false;
 }
 
 // PhysIO: the miss path. Evicts the least recently used buffer (writing it back when dirty
 // and the file is writable; a read-only file drops it) and reads page into it. Returns the
-// buffer index, or -1 when the page could not be read; the buffer is then left empty.
+// buffer index, or -1 when no buffer could be freed or the page could not be read (the
+// buffer is then left empty).
 int PhysIO(Fcb& f, Mode mode, uint32_t page) {
   if (mode == Mode::kWrite) short_console_message(dbmsg::kWriteNotInMemory, page_arg(page));
-  const int victim = f.pool.least_recent();
-  if (f.pool.ctl(victim).dirty != 0 && writable(f)) write_back(f, victim);
-  f.pool.ctl(victim).dirty = 0;
+  if (!free_least_recent(f)) return -1;
   const int i = f.pool.take_least_recent();
   uint8_t* b = f.pool.buffer(i);
   if (stream_seek(f.stream, page_offset(page), 0) != 0) {
@@ -77,6 +95,11 @@ int locate(Fcb& f, Mode mode, uint32_t page) {
   if (i < 0) i = PhysIO(f, mode, page);
   if (i >= 0 && mode == Mode::kWrite) f.pool.ctl(i).dirty = 1;
   return i;
+}
+
+void keep_dirty(const FlushPair& pair) {
+  if (pair.pool_dirty != nullptr) *pair.pool_dirty = 1;
+  if (pair.image_dirty != nullptr) *pair.image_dirty = true;
 }
 
 void init_relation_slots(uint8_t* page, uint32_t number) {
@@ -344,11 +367,11 @@ int ExtendFile(Fcb& f) {
   return kDbOk;
 }
 
-void flush_file(Fcb& f, const HeaderImage* images, int count) {
+int flush_file(Fcb& f, const HeaderImage* images, int count) {
   FlushPair* pairs = f.flush_pairs;
   int n = 0;
   if (f.page0_dirty) {
-    pairs[n++] = {0, f.page0};
+    pairs[n++] = {0, f.page0, nullptr, &f.page0_dirty};
     f.page0_dirty = false;
   }
   FileHeaderRef h = file_header(f);
@@ -363,22 +386,25 @@ void flush_file(Fcb& f, const HeaderImage* images, int count) {
       std::memcpy(f.pool.buffer(i), images[k].bytes, kPageSize);
       f.pool.ctl(i).dirty = 0;
     }
-    pairs[n++] = {page, images[k].bytes};
+    pairs[n++] = {page, images[k].bytes, nullptr, images[k].dirty};
   }
   for (int i = 0; i < f.pool.count(); ++i) {
     BufCtl& c = f.pool.ctl(i);
     if (c.dirty == 0) continue;
     c.dirty = 0;
-    if (c.page != kNoPage) pairs[n++] = {c.page, f.pool.buffer(i)};
+    if (c.page != kNoPage) pairs[n++] = {c.page, f.pool.buffer(i), &c.dirty, nullptr};
   }
   std::sort(pairs, pairs + n, [](const FlushPair& a, const FlushPair& b) {
     return static_cast<int32_t>(a.page) < static_cast<int32_t>(b.page);
   });
   int written = 0;
+  int failed = 0;
   for (int k = 0; k < n; ++k) {
     const uint32_t page = pairs[k].page;
     if (stream_seek(f.stream, page_offset(page), 0) != 0) {
       short_console_message(dbmsg::kFlushSeek, page_arg(page));
+      keep_dirty(pairs[k]);
+      ++failed;
       continue;
     }
     const uint32_t found = load_u32(pairs[k].bytes);
@@ -389,11 +415,14 @@ void flush_file(Fcb& f, const HeaderImage* images, int count) {
     }
     if (!write_block(f.stream, pairs[k].bytes)) {
       short_console_message(dbmsg::kFlushWrite, page_arg(page));
+      keep_dirty(pairs[k]);
+      ++failed;
       continue;
     }
     ++written;
   }
   if (written > 0) stream_flush(f.stream);
+  return failed;
 }
 
 }  // namespace tovr

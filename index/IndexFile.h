@@ -23,6 +23,8 @@ inline constexpr int kMinPages = 10;
 struct FlushPair {
   uint32_t page;
   uint8_t* bytes;
+  uint16_t* pool_dirty;  // the buffer's dirty flag, or null for an image
+  bool* image_dirty;     // the image's dirty flag, or null for a buffer
 };
 
 // One FCB per index file named in the cross-reference statements. Plain data: an all-zero
@@ -86,7 +88,9 @@ struct HeaderImage {
   bool* dirty;
 };
 
-// Writes page 0, the dirty header images and every dirty buffer in ascending page order.
-void flush_file(Fcb& f, const HeaderImage* images, int count);
+// Writes page 0, the dirty header images and every dirty buffer in ascending page order. A
+// page whose seek or write fails stays dirty, so that a later flush writes it again.
+// Returns the number of such pages.
+int flush_file(Fcb& f, const HeaderImage* images, int count);
 
 }  // namespace tovr

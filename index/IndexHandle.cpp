@@ -7,6 +7,7 @@
 #include "frame/strings.h"
 #include "index/CrossReference.h"
 #include "index/IndexMessages.h"
+#include "index/InsertCache.h"
 #include "index/NodeStore.h"
 
 namespace tovr {
@@ -101,7 +102,8 @@ Icb* open_index(const OpenRequest& r, int* status) {
   return icb;
 }
 
-void flush_index(Icb& icb) {
+int flush_index(Icb& icb) {
+  flush_insert_cache(icb);
   IndexTables& t = index_tables();
   HeaderImage images[kMaxSequences];
   int n = 0;
@@ -111,11 +113,15 @@ void flush_index(Icb& icb) {
       images[n++] = HeaderImage{other->seq, other->header, &other->header_dirty};
     }
   }
-  flush_file(*icb.fcb, images, n);
+  return flush_file(*icb.fcb, images, n);
 }
 
 void close_index(Icb* icb) {
-  flush_index(*icb);
+  // The flush empties the insert cache, which may still add position records. Pages that
+  // could not be written get one more try before the file is closed.
+  if (flush_index(*icb) > 0) flush_index(*icb);
+  icb->positions.release();
+  release_insert_cache(*icb);
   Fcb* f = icb->fcb;
   XrefEntry* e = icb->entry;
   free_handle(icb);

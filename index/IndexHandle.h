@@ -22,8 +22,9 @@ struct OpenRequest {
 // created), or null with the error status. A sequence already open gives its handle again.
 Icb* open_index(const OpenRequest& request, int* status);
 
-// Flushes the handle's insert cache, then writes every dirty page of its file.
-void flush_index(Icb& icb);
+// Flushes the handle's insert cache, then writes every dirty page of its file. Returns the
+// number of pages that could not be written (they stay dirty).
+int flush_index(Icb& icb);
 
 // Flushes and releases the handle; closes its file with the last handle on it and releases
 // the tables with the last handle of all.

@@ -2,6 +2,8 @@
 // messages of its status codes. Written once here and used by name everywhere else.
 #pragma once
 
+#include "index/DbStatus.h"
+
 namespace tovr::dbmsg {
 
 // Buffer pool and file.
@@ -78,33 +80,6 @@ inline constexpr const char* kStatusTexts[] = {
 inline constexpr char kUndefinedStatus[] = "Return code undefined";
 
 }  // namespace tovr::dbmsg
-
-namespace tovr {
-
-// Status codes of the disk index.
-enum DbStatus : int {
-  kDbOk = 0,
-  kDbFileCreated = 1,
-  kDbSequenceCreated = 2,
-  kDbNotFound = 3,  // index not in the cross reference, bad label, no match
-  kDbXrefMissing = 4,
-  kDbXrefErrors = 5,
-  kDbBadParameter = 6,
-  kDbKeyNotFound = 7,
-  kDbPointerNotFound = 8,
-  kDbNoSpace = 9,
-  kDbNoNode = 10,
-  kDbKeyExists = 11,
-  kDbDuplicate = 12,
-  kDbBadHandle = 13,
-  kDbToBitmap = 14,
-  kDbNoBitLeft = 15,
-  kDbOverflow = 16,
-  kDbToSingle = 17,
-  kDbToRelation = 18,
-};
-
-}  // namespace tovr
 
 namespace tovr {
 
