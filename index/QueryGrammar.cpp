@@ -43,16 +43,16 @@ int check_query_grammar(const QueryTokens& tokens) {
   return closes_operand(last) ? 0 : position_of(last);
 }
 
-Icb* resolve_open_index(const char* name, void*) {
+XrefEntry* resolve_open_index(const char* name, void*) {
   XrefEntry* entry = find_entry(name);
-  return entry == nullptr ? nullptr : entry->handle;
+  return entry != nullptr && entry->handle != nullptr ? entry : nullptr;
 }
 
-int resolve_selectors(QueryTokens* tokens, Icb* base, IndexResolver resolver, void* context) {
-  Icb* stack[kMaxQueryNesting];
+int resolve_selectors(QueryTokens* tokens, XrefEntry* base, IndexResolver resolver, void* context) {
+  XrefEntry* stack[kMaxQueryNesting];
   int depth = 0;
-  Icb* current = base;
-  Icb* selected = nullptr;  // named by the last selector, for the next term or group
+  XrefEntry* current = base;
+  XrefEntry* selected = nullptr;  // named by the last selector, for the next term or group
   int kept = 0;
   for (int i = 0; i < tokens->count; ++i) {
     QueryToken& t = tokens->tokens[i];

@@ -16,16 +16,17 @@ namespace tovr {
 // a text without tokens).
 int check_query_grammar(const QueryTokens& tokens);
 
-// Finds the open sequence of a selector name; null when there is none.
-using IndexResolver = Icb* (*)(const char* name, void* context);
+// Finds the cross-reference entry of a selector name whose sequence is open; null when
+// there is none.
+using IndexResolver = XrefEntry* (*)(const char* name, void* context);
 
-// The resolver over the process-wide cross-reference table: the open handle of the
-// sequence of that name, compared without regard to case.
-Icb* resolve_open_index(const char* name, void* context);
+// The resolver over the process-wide cross-reference table: the entry of that name,
+// compared without regard to case, when its sequence is open.
+XrefEntry* resolve_open_index(const char* name, void* context);
 
 // Gives every term its index and removes the selector names and their "=". Returns 0, or
 // the 1-based position of a name that names no open sequence, of a "(" that opens a
 // fifteenth level, or of a ")" that closes none.
-int resolve_selectors(QueryTokens* tokens, Icb* base, IndexResolver resolver, void* context);
+int resolve_selectors(QueryTokens* tokens, XrefEntry* base, IndexResolver resolver, void* context);
 
 }  // namespace tovr

@@ -8,7 +8,7 @@
 namespace tovr {
 
 struct QuerySources {
-  Icb* base;               // the sequence searched by terms outside any selector
+  XrefEntry* base;         // the sequence searched by terms outside any selector
   IndexResolver resolver;  // finds the sequences named by selectors
   void* context;           // handed to resolver
   TermExpander* expander;  // may be null: terms are then searched as written

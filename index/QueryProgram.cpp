@@ -6,7 +6,7 @@
 
 namespace tovr {
 
-bool QueryProgram::append_term(const char* key, uint8_t mode, Icb* index) {
+bool QueryProgram::append_term(const char* key, uint8_t mode, XrefEntry* index) {
   if (full()) return false;
   ProgramEntry& e = entries[count++];
   std::memset(&e, 0, sizeof e);

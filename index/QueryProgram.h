@@ -7,7 +7,7 @@
 
 namespace tovr {
 
-struct Icb;
+struct XrefEntry;
 
 inline constexpr int kMaxQueryTokens = 100;
 inline constexpr int kMaxTermKey = 79;  // characters of a term's key
@@ -48,7 +48,7 @@ struct ProgramEntry {
   uint32_t next_segment;  // next segment holding data, 0 = none known
   uint32_t word_a;        // set locator: the entry's pointer-set words, word A advanced to
   uint32_t word_b;        //   the page of the next segment for a bitmap
-  Icb* index;             // the open sequence searched
+  XrefEntry* index;       // the sequence searched, by its cross-reference entry
   char key[kMaxTermKey + 1];
 };
 
@@ -58,7 +58,7 @@ struct QueryProgram {
 
   bool full() const { return count >= kMaxProgramEntries; }
   // Appends a term on index; false when the program is full.
-  bool append_term(const char* key, uint8_t mode, Icb* index);
+  bool append_term(const char* key, uint8_t mode, XrefEntry* index);
   // Appends an operator; false when the program is full.
   bool append_operator(char op);
 };

@@ -19,7 +19,7 @@ struct QueryToken {
   char op;       // kTermOp for a term, else the operator character after mapping
   uint8_t mode;  // TermMode of a term
   int pos;       // 0-based index of the token's first character in the text
-  Icb* index;    // the sequence a term searches, set when selectors are resolved
+  XrefEntry* index;  // the sequence a term searches, set when selectors are resolved
   char key[kMaxTermKey + 1];
 
   bool is_term() const { return op == kTermOp; }

@@ -79,7 +79,7 @@ class Scorer : public KeyVisitor {
 // Appends every key of the bucket whose head equals the term's head.
 class TailCollector : public KeyVisitor {
  public:
-  TailCollector(QueryProgram& program, const KeyParts& term, Icb* index)
+  TailCollector(QueryProgram& program, const KeyParts& term, XrefEntry* index)
       : program_(program), term_(term), index_(index) {}
   bool visit(const char* key, int length) override {
     const KeyParts stored(key, length);
@@ -98,7 +98,7 @@ class TailCollector : public KeyVisitor {
  private:
   QueryProgram& program_;
   const KeyParts& term_;
-  Icb* index_;
+  XrefEntry* index_;
   bool full_ = false;
 };
 
@@ -164,7 +164,7 @@ int SpellExpander::choose(QueryProgram& program, int entry, bool head_only) {
     scores[i] = list.score(i);
   }
   ProgramEntry& term = program.entries[entry];
-  Icb* index = term.index;
+  XrefEntry* index = term.index;
   if (callback_ != nullptr) {
     callback_(count, keys, scores, term.key);
     list.seal();

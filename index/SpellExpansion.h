@@ -58,7 +58,7 @@ class BucketKeys {
   virtual ~BucketKeys() = default;
   // Visits every key of the bucket chain of key in index, in chain order. A chain that
   // cannot be read to its end ends the scan there.
-  virtual void scan(Icb* index, const char* key, KeyVisitor& visitor) = 0;
+  virtual void scan(XrefEntry* index, const char* key, KeyVisitor& visitor) = 0;
 };
 
 class SpellExpander : public TermExpander {

@@ -66,7 +66,7 @@ TEST(CandidateList, KeepsTheHundredBestInStableOrder) {
 class FakeBucket : public BucketKeys {
  public:
   explicit FakeBucket(std::vector<std::string> keys) : keys_(std::move(keys)) {}
-  void scan(Icb* index, const char* key, KeyVisitor& visitor) override {
+  void scan(XrefEntry* index, const char* key, KeyVisitor& visitor) override {
     ++scans;
     scanned_index = index;
     scanned_key = key;
@@ -75,7 +75,7 @@ class FakeBucket : public BucketKeys {
     }
   }
   int scans = 0;
-  Icb* scanned_index = nullptr;
+  XrefEntry* scanned_index = nullptr;
   std::string scanned_key;
 
  private:

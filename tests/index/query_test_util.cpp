@@ -4,7 +4,7 @@
 
 namespace tovr::test {
 
-Icb* FakeIndexes::resolve(const char* name, void* context) {
+XrefEntry* FakeIndexes::resolve(const char* name, void* context) {
   auto* self = static_cast<FakeIndexes*>(context);
   if (strcasecmp(name, "CITY") == 0) return self->city();
   if (strcasecmp(name, "ZIP") == 0) return self->zip();

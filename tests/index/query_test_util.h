@@ -5,33 +5,33 @@
 
 #include <string>
 
+#include "index/IndexTables.h"
 #include "index/QueryParser.h"
 
 namespace tovr::test {
 
 class FakeIndexes {
  public:
-  Icb* base() { return as_icb(&base_); }
-  Icb* city() { return as_icb(&city_); }
-  Icb* zip() { return as_icb(&zip_); }
+  XrefEntry* base() { return &base_; }
+  XrefEntry* city() { return &city_; }
+  XrefEntry* zip() { return &zip_; }
 
-  // Resolves CITY and ZIP (any case); the stand-ins are never dereferenced.
-  static Icb* resolve(const char* name, void* context);
+  // Resolves CITY and ZIP (any case).
+  static XrefEntry* resolve(const char* name, void* context);
 
   QuerySources sources(TermExpander* expander = nullptr) {
     return QuerySources{base(), &FakeIndexes::resolve, this, expander};
   }
-  std::string name_of(const Icb* icb) {
+  std::string name_of(const XrefEntry* icb) {
     if (icb == city()) return "CITY";
     if (icb == zip()) return "ZIP";
     return icb == base() ? "" : "?";
   }
 
  private:
-  static Icb* as_icb(void* p) { return static_cast<Icb*>(p); }
-  long base_ = 0;
-  long city_ = 0;
-  long zip_ = 0;
+  XrefEntry base_{};
+  XrefEntry city_{};
+  XrefEntry zip_{};
 };
 
 std::string program_text(const QueryProgram& program, FakeIndexes& indexes);
