@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "index/TreeState.h"
+
 namespace tovr {
 
 struct XrefEntry;
@@ -49,7 +51,8 @@ struct ProgramEntry {
   uint32_t word_a;        // set locator: the entry's pointer-set words, word A advanced to
   uint32_t word_b;        //   the page of the next segment for a bitmap
   XrefEntry* index;       // the sequence searched, by its cross-reference entry
-  char key[kMaxTermKey + 1];
+  // A query term has at most 79 characters; TOVR_dbFind may name any key that can be stored.
+  char key[kMaxKeyLength + 1];
 };
 
 struct QueryProgram {

@@ -174,6 +174,59 @@ Reading modelled_evaluation(const QueryProgram& program, const StoredSets& sets)
   return to_reading(m.values);
 }
 
+Reading segmented_evaluation(const QueryProgram& program, const StoredSets& sets) {
+  std::set<uint32_t> visited = {0};
+  for (int i = 0; i < program.count; ++i) {
+    auto it = sets.find(program.entries[i].key);
+    if (program.entries[i].op != kTermOp || it == sets.end()) continue;
+    const StoredSet& s = it->second;
+    if (s.kind == StoredSet::kBitmap && !s.values.empty()) {
+      const uint32_t highest = *std::max_element(s.values.begin(), s.values.end()) / kSeg;
+      for (uint32_t k = 0; k <= highest; ++k) visited.insert(k);
+    } else if (s.kind == StoredSet::kList) {
+      for (uint32_t v : s.values) visited.insert(v / kSeg);
+    }
+  }
+  Reading out;
+  for (uint32_t k : visited) {
+    std::vector<Values> stack;
+    for (int i = 0; i < program.count; ++i) {
+      const ProgramEntry& e = program.entries[i];
+      if (is_term_op(e.op)) {
+        stack.emplace_back();
+        auto it = sets.find(e.key);
+        if (e.op == kEmptyTermOp || it == sets.end()) continue;
+        for (uint32_t v : sorted(it->second.values)) {
+          if (v / kSeg == k) stack.back().push_back(v);
+        }
+      } else if (e.op == kNotOp) {
+        Values all;
+        for (uint32_t r = k * kSeg; r < (k + 1) * kSeg; ++r) all.push_back(r);
+        stack.back() = apply(all, stack.back(), kXorOp);
+      } else {
+        Values b = stack.back();
+        stack.pop_back();
+        stack.back() = apply(stack.back(), b, e.op);
+      }
+    }
+    for (int32_t v : to_reading(stack.back())) out.push_back(v);
+  }
+  return out;
+}
+
+int stack_need(const QueryProgram& program) {
+  int depth = 0, most = 0;
+  for (int i = 0; i < program.count; ++i) {
+    const char op = program.entries[i].op;
+    if (is_term_op(op)) {
+      most = std::max(most, ++depth);
+    } else if (op != kNotOp) {
+      --depth;
+    }
+  }
+  return most;
+}
+
 StoredSets random_sets(unsigned seed, int n, uint32_t segments) {
   std::mt19937 rng(seed);
   StoredSets sets;

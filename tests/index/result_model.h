@@ -30,6 +30,14 @@ Reading plain_evaluation(const QueryProgram& program, const StoredSets& sets);
 // The result set semantics: a complement covers the segments the set occupies.
 Reading modelled_evaluation(const QueryProgram& program, const StoredSets& sets);
 
+// The segment-wise semantics: the program runs once for segment 0 and once for every
+// other segment in which some term has data (a bitmap has data in each segment up to its
+// highest); a complement covers the segment being read.
+Reading segmented_evaluation(const QueryProgram& program, const StoredSets& sets);
+
+// The most bitmaps the program holds at once.
+int stack_need(const QueryProgram& program);
+
 // Random sets over `segments` segments for the keys k0 .. k(n-1).
 StoredSets random_sets(unsigned seed, int n, uint32_t segments);
 
