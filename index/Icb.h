@@ -10,6 +10,7 @@
 #include "index/KeyCode.h"
 #include "index/PageLayout.h"
 #include "index/PositionCache.h"
+#include "index/SegmentStack.h"
 #include "index/TreeState.h"
 
 namespace tovr {
@@ -38,6 +39,9 @@ struct Icb {
 
   InsertCache cache;
   PositionCache positions;
+
+  // The segment stack of the query engine; allocated on first use.
+  SegmentStack* segments;
 };
 
 inline IndexHeaderRef index_header(Icb& icb) { return IndexHeaderRef(icb.header); }

@@ -9,6 +9,7 @@
 #include "index/IndexMessages.h"
 #include "index/InsertCache.h"
 #include "index/NodeStore.h"
+#include "index/SegmentLoad.h"
 
 namespace tovr {
 namespace {
@@ -122,6 +123,7 @@ void close_index(Icb* icb) {
   if (flush_index(*icb) > 0) flush_index(*icb);
   icb->positions.release();
   release_insert_cache(*icb);
+  release_segment_stack(*icb);
   Fcb* f = icb->fcb;
   XrefEntry* e = icb->entry;
   free_handle(icb);

@@ -135,13 +135,6 @@ TEST_F(IndexFileTest, OpenFileRefusesBadLabelsAndTruncatedFiles) {
   EXPECT_EQ(fs_.open_streams(), 0);
 }
 
-TEST_F(IndexFileTest, ReadOnlyOpenOfMissingFileWarnsAndCreates) {
-  test::ConsoleCapture console;
-  EXPECT_EQ(open(5, 0), kDbFileCreated);
-  EXPECT_EQ(console.text(), "Read/Write access on NewFile (OpenFile)");
-  EXPECT_FALSE(writable(fcb_));
-}
-
 TEST_F(IndexFileTest, ExistingFileIsNeverCreatedOver) {
   ASSERT_EQ(NewFile(kPath, 0, settings()), kDbOk);
   const std::string before = file();
@@ -222,22 +215,6 @@ TEST_F(IndexFileTest, LeastRecentlyUsedBufferIsEvictedAndWrittenBack) {
   EXPECT_EQ(page_of(file(), 2)[100], 'x');
 }
 
-TEST_F(IndexFileTest, RecentBuffersKeepTheirPlace) {
-  ASSERT_EQ(open(5), kDbFileCreated);
-  for (uint32_t n = 2; n <= 6; ++n) ReadPage(fcb_, n, "test");
-  // Page 2 is least recent; touching it moves it to the most recent end.
-  ReadPage(fcb_, 2, "test");
-  ReadPage(fcb_, 7, "test");
-  EXPECT_GE(fcb_.pool.peek(2), 0);
-  EXPECT_LT(fcb_.pool.peek(3), 0);
-  // Hits on the two most recent buffers (7 and 2) change nothing: 4 goes next.
-  ReadPage(fcb_, 2, "test");
-  ReadPage(fcb_, 7, "test");
-  ReadPage(fcb_, 8, "test");
-  EXPECT_LT(fcb_.pool.peek(4), 0);
-  EXPECT_GE(fcb_.pool.peek(5), 0);
-}
-
 TEST_F(IndexFileTest, ReadOnlyFileDropsDirtyBuffers) {
   ASSERT_EQ(NewFile(kPath, 0, settings()), kDbOk);
   ASSERT_EQ(open(5, 2), kDbOk);  // opened for update but treated as read-only
@@ -306,17 +283,6 @@ TEST_F(IndexFileTest, FailedWriteBackIsReported) {
   EXPECT_EQ(console.text(), "Invalid write, page 2, PhysIO.  Check for available disk space");
 }
 
-TEST_F(IndexFileTest, WritePageChecksTheBuffer) {
-  ASSERT_EQ(open(), kDbFileCreated);
-  uint8_t* b = ReadPage(fcb_, 3, "test");
-  test::ConsoleCapture console;
-  WritePage(fcb_, b, 4, "SplitPage1");
-  EXPECT_EQ(console.text().substr(0, 80),
-            std::string("Page mismatch WritePage from SplitPage1, req = 4, found 3.  Check for "
-                        "available disk space.")
-                .substr(0, 80));
-}
-
 TEST_F(IndexFileTest, FailedGrowthLeavesTheHeaderAlone) {
   ASSERT_EQ(open(), kDbFileCreated);
   uint8_t* b = nullptr;
@@ -326,22 +292,6 @@ TEST_F(IndexFileTest, FailedGrowthLeavesTheHeaderAlone) {
   EXPECT_EQ(FreePage(fcb_, &b, kKeyPage, 0, "test"), 0u);
   EXPECT_EQ(file_header(fcb_).highest(), 9u);
   EXPECT_EQ(file_header(fcb_).first_free(), 0u);
-}
-
-TEST_F(IndexFileTest, LabelReadCutsTheTextFields) {
-  ASSERT_EQ(NewFile(kPath, 0, settings()), kDbOk);
-  std::string f = file();
-  f.replace(264, 5, "HELLO");
-  fs_.put(kPath, f);
-  Stream s = stream_open(kPath, "rb");
-  Label label;
-  EXPECT_TRUE(ReadLabel(s, label));
-  stream_close(s);
-  EXPECT_STREQ(label.signature, "MY SIGNATURE");
-  EXPECT_STREQ(label.description, "HELLO");
-  test::ConsoleCapture console;
-  EXPECT_FALSE(ReadLabel(nullptr, label));
-  EXPECT_EQ(console.text(), "Have file pointer");
 }
 
 TEST_F(IndexFileTest, LabelOperationsOnClosedFiles) {
@@ -377,15 +327,6 @@ TEST_F(IndexFileTest, LabelOperationsOnClosedFiles) {
   EXPECT_EQ(set_metadata("plain.txt", "x"), kDbNotFound);
   EXPECT_EQ(fs_.get("plain.txt"), std::string(2048, 'x'));
   EXPECT_EQ(fs_.open_streams(), 0);
-}
-
-TEST(StatusText, EveryCodeHasItsText) {
-  EXPECT_STREQ(status_text(0), "");
-  EXPECT_STREQ(status_text(9), status_text(10));
-  EXPECT_STREQ(status_text(12), "User record pointer already exists in index or key/ptr null");
-  EXPECT_STREQ(status_text(18), "Bitmask will be converted to relation");
-  EXPECT_STREQ(status_text(19), "Return code undefined");
-  EXPECT_STREQ(status_text(-1), "Return code undefined");
 }
 
 }  // namespace

@@ -168,22 +168,6 @@ TEST_F(IndexHandleTest, NodesRunOutAfterOneHundredNodePages) {
   close_index(city);
 }
 
-TEST_F(IndexHandleTest, OpenSurvivesFailingAllocations) {
-  const long runs = test::sweep_allocation_failures([&](test::AllocationFaults& faults) {
-    int status = -1;
-    Icb* city = open("CITY", &status);
-    if (faults.injected()) {
-      EXPECT_EQ(city, nullptr);
-      EXPECT_EQ(status, kDbNoSpace);
-    } else {
-      ASSERT_NE(city, nullptr);
-      close_index(city);
-    }
-    EXPECT_FALSE(index_tables().loaded);
-  });
-  EXPECT_GT(runs, 5);
-}
-
 TEST_F(IndexHandleTest, OpenSurvivesFailingFileOperations) {
   using Op = test::FileFaults::Op;
   for (Op op : {Op::kOpen, Op::kRead, Op::kWrite, Op::kSeek}) {

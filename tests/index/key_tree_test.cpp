@@ -140,20 +140,6 @@ TEST_F(KeyTreeTest, FuseJoinsASmallSiblingAndGivesItsPageBack) {
   EXPECT_EQ(r.keys.size(), 30u);
 }
 
-TEST_F(KeyTreeTest, LastKeyFoundIsReadStraightFromItsPage) {
-  open();
-  for (int i = 0; i < 500; ++i) ASSERT_EQ(insert("K" + std::to_string(i), 1), 0);
-  ASSERT_GE(FindEntry(icb(), kExactMode, "K250"), 0);
-  const uint32_t page = icb().search.page;
-  icb().search = SearchState{};
-  ASSERT_GE(FindEntry(icb(), kExactMode, "k250"), 0);
-  EXPECT_EQ(icb().search.page, page);
-  EXPECT_GT(icb().search.path.depth, 1);
-  // After the entry moves, the memory is not trusted.
-  ASSERT_EQ(remove("K250", 1), 0);
-  EXPECT_EQ(FindEntry(icb(), kExactMode, "K250"), kNotFound);
-}
-
 TEST_F(KeyTreeTest, ThirtyTwoBitCodesWalkDeeper) {
   open('R', 'L', 8);
   for (int i = 0; i < 4000; ++i) ASSERT_EQ(insert("W" + std::to_string(i), i + 1), 0);
