@@ -76,6 +76,19 @@ bool read_settings(const Args& args, IndexSettings* s, std::string* error) {
     }
     s->others.emplace_back(spec.substr(0, eq), static_cast<int>(seq));
   }
+  // Each sequence is opened once, under one name.
+  for (size_t i = 0; i < s->others.size(); ++i) {
+    bool repeated = s->others[i].second == s->sequence;
+    for (size_t j = 0; j < i; ++j) {
+      repeated = repeated || s->others[j].second == s->others[i].second ||
+                 iequals(s->others[j].first, s->others[i].first);
+    }
+    if (repeated || iequals(s->others[i].first, s->name)) {
+      *error = "--index opens sequence " + std::to_string(s->others[i].second) + " as " +
+               s->others[i].first + ", but that sequence or name is open already";
+      return false;
+    }
+  }
   return true;
 }
 
