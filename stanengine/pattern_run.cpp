@@ -67,7 +67,10 @@ bool take_tokens(RunState& r, const char* text, bool tokenized) {
 Next pattern_start(RunState& r) {
   const int p = r.arg[r.pc];
   const ProcessProgram& program = *r.program;
-  if (p < 0 || p >= program.slot_count || program.patterns[p] == nullptr) return Next::kFail;
+  if (p < 0 || p >= program.slot_count || program.patterns == nullptr ||
+      program.patternClassFlags == nullptr || program.patterns[p] == nullptr) {
+    return Next::kFail;
+  }
   r.pattern = p;
   r.pat = program.patterns[p];
   for (int k = 0; k < kMaxOperands; ++k) {
