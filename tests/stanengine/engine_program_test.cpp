@@ -42,3 +42,27 @@ TEST_F(ProgramTest, PatternStartFailingBackwardsGoesOnToTheNextPattern) {
 
 }  // namespace
 }  // namespace tovr::test
+
+namespace tovr::test {
+namespace {
+
+class ServiceFailureTest : public EngineTest {};
+
+TEST_F(ServiceFailureTest, MatchKeyThatCannotBeClearedEndsTheRecord) {
+  fs_.put("in.txt", "12 MAIN\n");
+  compile("^ | ?\nCOPY [2] {SN}\n");
+  ASSERT_EQ(TOVR_mkFree(mk_, "ADDR"), 0);
+  char text[100];
+  TOVR_mkQueryCodeEnum(5, text);
+  EXPECT_EQ(next(), 22);
+  EXPECT_EQ(console_.text(), std::string(text) + "\n");
+}
+
+TEST_F(ServiceFailureTest, ConversionTableThatCannotBeSearchedEndsTheRun) {
+  fs_.put("bad.tbl", "; a table without rows\n");
+  EXPECT_EQ(run("^ | &\nCONVERT [2] @bad.tbl TKN\nCOPY [2] {XX}\n", "12 STR\n"), 31);
+  EXPECT_EQ(console_.text(), "CONVERT: err from tblProx in compareConvertXXX\n");
+}
+
+}  // namespace
+}  // namespace tovr::test
