@@ -35,12 +35,16 @@ Mode mode_of(short command) {
 
 TextKind text_kind_of(short command) {
   switch (command) {
-    case kActCopyS: return TextKind::kSpaced;
+    case kActCopyS:
+      return TextKind::kSpaced;
     case kActCopyA:
     case kActConcatA:
-    case kActPrefixA: return TextKind::kAbbrev;
-    case kActCopyC: return TextKind::kClose;
-    default: return TextKind::kJoined;
+    case kActPrefixA:
+      return TextKind::kAbbrev;
+    case kActCopyC:
+      return TextKind::kClose;
+    default:
+      return TextKind::kJoined;
   }
 }
 

@@ -76,8 +76,8 @@ class RecordReader {
 
   int read_record() {
     interactive_at_ = 0;
-    interactive_length_ = stan_.interactive ? static_cast<int>(strnlen(original_, kInputAreaMax))
-                                            : 0;
+    interactive_length_ =
+        stan_.interactive ? static_cast<int>(strnlen(original_, kInputAreaMax)) : 0;
     placed_ = false;
     tail_ = 0;
     next_item_entry_ = 1;
@@ -131,12 +131,13 @@ class RecordReader {
     if (size < 0) size = 0;
     int n = 0;
     if (stan_.interactive) {
-      n = size < interactive_length_ - interactive_at_ ? size : interactive_length_ - interactive_at_;
+      n = size < interactive_length_ - interactive_at_ ? size
+                                                       : interactive_length_ - interactive_at_;
       std::memcpy(line_.text, original_ + interactive_at_, static_cast<std::size_t>(n));
       interactive_at_ += n;
     } else {
-      n = static_cast<int>(stream_read(line_.text, 1, static_cast<std::size_t>(size),
-                                       stan_.engine.input));
+      n = static_cast<int>(
+          stream_read(line_.text, 1, static_cast<std::size_t>(size), stan_.engine.input));
     }
     if (n <= 0) return as_status::kEofRead;
     if (n < size) ended_ = true;
@@ -192,8 +193,8 @@ class RecordReader {
     const char* start = original_ + interactive_at_;
     const auto* end = static_cast<const char*>(
         std::memchr(start, '\n', static_cast<std::size_t>(interactive_length_ - interactive_at_)));
-    const int n = end != nullptr ? static_cast<int>(end - start) + 1
-                                 : interactive_length_ - interactive_at_;
+    const int n =
+        end != nullptr ? static_cast<int>(end - start) + 1 : interactive_length_ - interactive_at_;
     std::memcpy(line_.text, start, static_cast<std::size_t>(n));
     line_.text[n] = '\0';
     line_.length = n;

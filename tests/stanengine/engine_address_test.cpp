@@ -38,8 +38,8 @@ using Fields = std::vector<std::string>;
 class AddressTest : public EngineTest {
  protected:
   Fields fields() {
-    return {field("HN"), field("PD"), field("SN"), field("ST"), field("UT"), field("UV"),
-            field("SX")};
+    return {field("HN"), field("PD"), field("SN"), field("ST"),
+            field("UT"), field("UV"), field("SX")};
   }
 };
 
@@ -55,8 +55,7 @@ TEST_F(AddressTest, RecordsTakeTheFirstPatternThatFits) {
   EXPECT_EQ(fields(), (Fields{"123", "N", "MAIN", "ST", "APT", "4", "M500"}));
   EXPECT_STREQ(area_, "123 North Main Street Apt 4\n");
   EXPECT_STREQ(original_, "123 North Main Street Apt 4\n");
-  EXPECT_EQ(std::string(keys_),
-            "123   N MAIN                ST  APT 4     M500            ");
+  EXPECT_EQ(std::string(keys_), "123   N MAIN                ST  APT 4     M500            ");
 
   ASSERT_EQ(next(), 0);
   EXPECT_EQ(fields(), (Fields{"456", "", "ELM", "AVE", "", "", "E450"}));

@@ -22,8 +22,7 @@ inline const char kAddrClasses[] =
     "STREET ST T\nST ST T\nAVENUE AVE T\nAVE AVE T\nROAD RD T\nRD RD T\n"
     "APARTMENT APT U\nAPT APT U\nUNIT UNIT U\nSUITE STE U\n";
 
-inline const char kAddrSpec[] =
-    "STANDARDIZE ADDR\nRECORD 80\nINFILE in.txt\nOUTFILE out.txt\n";
+inline const char kAddrSpec[] = "STANDARDIZE ADDR\nRECORD 80\nINFILE in.txt\nOUTFILE out.txt\n";
 
 class EngineTest : public ::testing::Test {
  protected:

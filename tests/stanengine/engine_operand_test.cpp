@@ -143,8 +143,7 @@ TEST_F(OperandTest, FieldOperandsAndValueLists) {
   EXPECT_EQ(xx("^ | ? | T=T=\"STREET\"\nCOPY [3] {XX}\n", input), "STREET");
   // A field operand reads the field as the earlier patterns left it.
   EXPECT_EQ(xx("^ | ? | T\nCOPY [2] {SN}\n{SN}=\"MAIN\"\nCOPY \"YES\" {XX}\n", input), "YES");
-  EXPECT_EQ(xx("^ | ? | T\nCOPY [2] {SN}\n{SN}=\"ELM\"\nCOPY \"YES\" {XX}\n", input),
-            "<no match>");
+  EXPECT_EQ(xx("^ | ? | T\nCOPY [2] {SN}\n{SN}=\"ELM\"\nCOPY \"YES\" {XX}\n", input), "<no match>");
 }
 
 TEST_F(OperandTest, ValueFilesAreReadFromTheirStartForEveryTest) {

@@ -198,12 +198,16 @@ TEST_F(RecordInputTest, BinaryRecordsUpToTheirDelimiter) {
 }
 
 TEST_F(RecordInputTest, CleanUpExpandsTabsAndBlanksControlCharacters) {
-  fs_.put("in.txt", "AB\tC\x01" "D\n");
+  fs_.put("in.txt",
+          "AB\tC\x01"
+          "D\n");
   stan().cleanup_input = 1;
   lay_out();
   ASSERT_EQ(read(), st::kOk);
   EXPECT_EQ(area(), "AB      C D\n");
-  EXPECT_EQ(original(), "AB\tC\x01" "D\n");
+  EXPECT_EQ(original(),
+            "AB\tC\x01"
+            "D\n");
 }
 
 TEST_F(RecordInputTest, CleanUpThatWouldOverflowTheLineIsRefused) {
