@@ -76,10 +76,10 @@ TEST_F(OperandTest, EndOfFieldHoldsOnlyWhenNoTokenFollows) {
 }
 
 TEST_F(OperandTest, EndOfLineAndNewlinePositioning) {
-  const std::string spec = std::string(kAddrSpec) + "LINESINREC 2\n";
+  const std::string stan_file = std::string(kAddrStandardizer) + "LINESINREC 2\n";
   auto lines = [&](const std::string& patterns) {
     fs_.put("in.txt", "12 MAIN\n34 SPRING X\n");
-    compile(patterns, spec);
+    compile(patterns, stan_file);
     EXPECT_EQ(next(), 0);
     const std::string value = field("XX");
     return value.empty() ? "<no match>" : value;
