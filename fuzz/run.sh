@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Runs every fuzz target (or the ones named) for a set time each, then replays the saved
+# regression inputs. Usage:
+#   fuzz/run.sh [-t SECONDS] [-b BUILD_DIR] [--build] [--replay-only] [TARGET ...]
+# TARGET is a short name such as "table" (fuzz/table_fuzz.cpp). Each run starts from the seed
+# corpus in fuzz/corpus/<name> and keeps what it learns in BUILD_DIR/fuzz-work/<name>, so the
+# repository's seeds stay small. A crash, leak or timeout (over one second for one input)
+# leaves its input in that folder and makes the script fail.
+set -uo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(dirname "$here")"
+seconds=60
+build="$root/build-fuzz"
+do_build=0
+replay_only=0
+targets=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    -t) seconds="$2"; shift 2 ;;
+    -b) build="$2"; shift 2 ;;
+    --build) do_build=1; shift ;;
+    --replay-only) replay_only=1; shift ;;
+    -h|--help) sed -n '2,8p' "$0"; exit 0 ;;
+    *) targets+=("$1"); shift ;;
+  esac
+done
+
+if ! command -v clang++ >/dev/null 2>&1; then
+  echo "fuzz: clang++ not found; skipping the fuzz pass"
+  exit 0
+fi
+
+if [ "$do_build" = 1 ]; then
+  CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTOVR_BUILD_FUZZERS=ON -DTOVR_BUILD_TESTS=OFF >/dev/null || exit 1
+  cmake --build "$build" -j2 || exit 1
+fi
+
+if [ ${#targets[@]} -eq 0 ]; then
+  for source in "$here"/*_fuzz.cpp; do
+    name="$(basename "$source" _fuzz.cpp)"
+    targets+=("$name")
+  done
+fi
+
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+failed=()
+for name in "${targets[@]}"; do
+  binary="$build/fuzz/tovr_${name}_fuzz"
+  if [ ! -x "$binary" ]; then
+    echo "fuzz: $binary is missing (build with --build)"
+    failed+=("$name")
+    continue
+  fi
+  work="$build/fuzz-work/$name"
+  mkdir -p "$work/corpus"
+  regressions="$here/regressions/$name"
+  if [ -d "$regressions" ] && [ -n "$(ls -A "$regressions")" ]; then
+    if ! "$binary" -timeout=1 -runs=0 "$regressions"/* >"$work/replay.log" 2>&1; then
+      echo "fuzz: $name: a saved regression input fails again (see $work/replay.log)"
+      failed+=("$name")
+      continue
+    fi
+  fi
+  [ "$replay_only" = 1 ] && { echo "fuzz: $name: regressions pass"; continue; }
+  log="$work/run.log"
+  "$binary" -max_total_time="$seconds" -timeout=1 -rss_limit_mb=2048 -max_len=8192 \
+    -print_final_stats=1 -artifact_prefix="$work/" "$work/corpus" "$here/corpus/$name" \
+    >"$log" 2>&1
+  rc=$?
+  execs="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')"
+  units="$(ls "$work/corpus" | wc -l)"
+  if [ $rc -eq 0 ]; then
+    echo "fuzz: $name: ${execs:-?} executions in ${seconds} s, corpus $units inputs, no finding"
+  else
+    echo "fuzz: $name: FINDING after ${execs:-?} executions (log $log):"
+    grep -E 'ERROR|invariant broken|SUMMARY|Test unit written' "$log" | head -5
+    failed+=("$name")
+  fi
+done
+
+if [ ${#failed[@]} -ne 0 ]; then
+  echo "fuzz: failed: ${failed[*]}"
+  exit 1
+fi
