@@ -129,30 +129,48 @@ TOVR_API int TOVR_mkSet(TOVR_Mk *h, const char *mk, const char *field, char *val
 
 /* ---- Record matcher ----------------------------------------------------------------- */
 
-/* Creates a match control block bound to the match key control block mk. */
+/* Creates a match control block bound to the match key control block mk. Returns 0, 1 when
+ * memory runs out (*handle null), or 11 when handle is null. */
 TOVR_API int TOVR_mtInit(TOVR_Mt **handle, TOVR_Mk *mk);
-/* Loads a rules file for layout mk, listing errors to messageFile; sets *rules. */
+/* Loads a rules file for layout mk, listing every error on the console and in messageFile
+ * (when named and not empty; it stays open with the rules). Returns 0 with *rules set, or
+ * with *rules null: 11 invalid mt, 10 rules null, 1 no memory, 5 message file not opened,
+ * 2 rules file not found, 6 match key unknown, 3 the file has errors (all listed). */
 TOVR_API int TOVR_mtLoad(TOVR_Mt *mt, const char *rulesFile, const char *mk,
                          const char *messageFile, TOVR_Rules **rules);
-/* Releases a rules block and sets *rules to null. */
+/* Releases a rules block, closes its message file and sets *rules to null. Returns 0, or 10
+ * when the handle is invalid. */
 TOVR_API int TOVR_mtFreeRules(TOVR_Rules **rules);
-/* Writes the message text of a matcher status code into text. */
+/* Writes the message text of a matcher status code into text (at least 59 bytes). */
 TOVR_API void TOVR_mtQueryCodeEnum(int code, char *text);
-/* Creates (or reuses) an empty candidate list for records of recordLength bytes. */
+/* Creates (or reuses) an empty candidate list for records of recordLength bytes. Returns 0
+ * with *list set, or with *list null: 11 invalid mt, 9 list null, 7 recordLength not
+ * positive, 8 all ten lists in use, 1 no memory. */
 TOVR_API int TOVR_mtNewList(TOVR_Mt *mt, short recordLength, TOVR_List **list);
-/* Appends a candidate record to the list. */
+/* Appends a copy of a candidate record (recordLength characters, blank-filled after a
+ * shorter text). Returns 0, 11 invalid mt, 9 invalid list, 8 the list holds 32767
+ * candidates, 1 no memory. */
 TOVR_API int TOVR_mtNewCand(TOVR_Mt *mt, TOVR_List *list, const char *record);
-/* Returns a candidate list to the control block and sets *list to null. */
+/* Empties a list, returns its slot to the control block and sets *list to null. Returns 0,
+ * 11 invalid mt, or 9 when *list is not one of mt's lists in use. */
 TOVR_API int TOVR_mtFreeCands(TOVR_Mt *mt, TOVR_List **list);
-/* Scores every candidate of list against the current match key record; sets *matchCase. */
+/* Scores every candidate of list against the current match key record. Returns 0 with
+ * *matchCase set, 13 for an empty list (with *matchCase set), or with *matchCase null:
+ * 11 invalid mt, 10 invalid rules, 9 invalid list, 14 matchCase null or all ten cases in
+ * use, 6 the rules' match key is gone or changed, 1 no memory. */
 TOVR_API int TOVR_mtMatch(TOVR_Mt *mt, TOVR_Rules *rules, TOVR_List *list,
                           TOVR_Case **matchCase);
-/* Hands out candidate n of a case, best first, with its weight, side and position. */
+/* Hands out candidate n of a case: n > 0 by number, -1 the best, n < -1 by rank -n (highest
+ * total first, equal totals by number). record receives recordLength characters and a
+ * terminator (it is emptied first). Returns 0, 14 invalid case, 15 n is 0, 13 no candidates,
+ * 16 no such candidate (also when the list was emptied since the match). */
 TOVR_API int TOVR_mtGetCand(TOVR_Mt *mt, TOVR_Case *matchCase, short n, char *record,
                             short *weight, char *side, float *position);
-/* Returns a case to the control block and sets *matchCase to null. */
+/* Returns a case to the control block for reuse and sets *matchCase to null. Returns 0,
+ * 11 invalid mt, or 14 when *matchCase is not one of mt's cases in use. */
 TOVR_API int TOVR_mtEndMatch(TOVR_Mt *mt, TOVR_Case **matchCase);
-/* Releases the match control block; 0, or 11 for an invalid handle. */
+/* Releases the match control block with all its lists and cases (rules blocks are separate).
+ * Returns 0, or 11 for an invalid handle. */
 TOVR_API int TOVR_mtClose(TOVR_Mt *mt);
 
 /* ---- Disk index --------------------------------------------------------------------- */

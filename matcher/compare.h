@@ -1,0 +1,100 @@
+// Field comparisons: the weight of one match definition for one candidate record.
+//
+// A comparison yields a weight between the definition's disagreement and agreement weights,
+// or the middle weight when a value is missing. Partial weights are integer arithmetic with
+// truncation toward zero. Comparisons allocate nothing: the string comparator works in
+// marker space that the caller hands over in the context.
+#pragma once
+
+#include <cstdint>
+
+#include "matcher/field_values.h"
+#include "matcher/mt_messages.h"
+#include "matcher/rules_types.h"
+
+namespace tovr {
+
+// Set up once per candidate and handed to every comparison of that candidate.
+struct CompareContext {
+  std::int16_t base_year = 1900;
+  std::int16_t pivot = 93;
+  std::int16_t freq_mode = 0;
+  const char* mode_word = mt_text::kModeRegular;  // kModeArray while items are compared
+  std::int16_t reverse = 0;
+  std::int16_t side = 0;  // 0 none, 1 left, 2 right; kept from one variable to the next
+  std::int16_t mk_missing = 0;
+  std::int16_t cand_missing = 0;
+  std::int16_t both_missing = 0;
+  float position = 50.0f;
+  std::int16_t assigned = 0;
+  // Marker space of the string comparator: at least the two values' lengths together.
+  char* marks = nullptr;
+  int marks_size = 0;
+};
+
+inline constexpr std::int16_t kSideNone = 0;
+inline constexpr std::int16_t kSideLeft = 1;
+inline constexpr std::int16_t kSideRight = 2;
+
+// The weights a comparison works with: a reverse definition swaps agreement and
+// disagreement, so that agreeing values give the disagreement weight.
+struct Weights {
+  std::int16_t agree = 0;
+  std::int16_t disagree = 0;
+  std::int16_t middle = 0;
+};
+Weights weights_of(const MatchDef& def);
+
+// The weight of def for a candidate record of record_length characters, reading the match
+// key values from mk_record. A candidate field that does not lie wholly inside the record
+// counts as missing.
+std::int16_t field_weight(const MatchDef& def, const char* mk_record, const char* cand_record,
+                          int record_length, CompareContext& ctx);
+
+// One match key value against one candidate value by one of the single-value types (CHAR,
+// PREFIX, UNCERT, NUM, ABS, PRORAT, TIME, DELTA, DATE8, DATE6, CNT), missing test included.
+std::int16_t compare_values(std::int16_t type, const MatchDef& def, const Weights& w, Text mk,
+                            Text cand, CompareContext& ctx);
+
+// The string comparator's similarity of two values, 0 to 900 (900 for equal values); the
+// values are taken as they are. Needs a.length + b.length bytes of marker space.
+int similarity_score(Text a, Text b, char* marks);
+
+// Shared arithmetic, exposed for the comparison files.
+namespace weight_math {
+
+// trunc(p), kept within +-2^30 so that tolerances and products stay in range.
+long long truncate(float p);
+
+// A weight kept between the disagreement and the agreement weight.
+std::int16_t bounded(const Weights& w, long long weight);
+
+// A + (D - A) * d / t, never beyond D.
+std::int16_t prorated(const Weights& w, long long d, long long t);
+
+// A for d = 0, the prorated weight for d < trunc(P) + 1, else D.
+std::int16_t by_tolerance(const Weights& w, long long d, float param);
+
+}  // namespace weight_math
+
+// Missing test of a pair of values; sets the context's missing flags.
+bool pair_missing(Text mk, char mk_code, Text cand, char cand_code, bool numeric,
+                  CompareContext& ctx);
+
+std::int16_t uncert_weight(const MatchDef& def, const Weights& w, Text mk, Text cand,
+                           CompareContext& ctx);
+std::int16_t interval_weight(const MatchDef& def, const Weights& w, Text x, Text low, Text high,
+                             bool parity, CompareContext& ctx);
+std::int16_t double_interval_weight(const MatchDef& def, const Weights& w, Text x,
+                                    const Text cand[4], CompareContext& ctx);
+std::int16_t int_to_int_weight(const MatchDef& def, const Weights& w, Text mk_low, Text mk_high,
+                               Text cand_low, Text cand_high, CompareContext& ctx);
+std::int16_t distance_weight(const MatchDef& def, const Weights& w, Text x1, Text y1, Text x2,
+                             Text y2, CompareContext& ctx);
+std::int16_t array_weight(const MatchDef& def, const Weights& w, const char* mk_record,
+                          const char* cand_record, int record_length, CompareContext& ctx);
+
+// Day number of a DATE8 (YYYYMMDD) or DATE6 (YYMMDD) value; 0 when a part is not numeric.
+long long day_number(Text v, bool eight_digits, const CompareContext& ctx);
+
+}  // namespace tovr

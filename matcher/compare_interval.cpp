@@ -1,0 +1,123 @@
+// Interval comparisons: a number against a candidate's range (INTERVAL_NO, INTERVAL_PAR),
+// against a left and a right range (D_INT), a range against a range (INT_TO_INT), and the
+// distance of two points (DISTANCE).
+#include <cmath>
+#include <initializer_list>
+
+#include "matcher/compare.h"
+
+namespace tovr {
+namespace {
+
+struct Range {
+  long long low = 0;
+  long long high = 0;
+};
+
+// Reads the ends of a range and fills an absent end from the other by the mode: with
+// ZERO_VAL a blank end is absent, with ZERO_NUL a high end of 0. A high end that is not
+// numeric reads as -1. False when both ends are absent.
+bool read_range(Text low, Text high, std::int16_t mode, Range* out) {
+  out->low = read_number(low);
+  out->high = is_numeric(high) ? read_number(high) : -1;
+  if (mode == kZeroVal) {
+    const bool low_blank = is_blank(low);
+    const bool high_blank = is_blank(high);
+    if (low_blank && high_blank) return false;
+    if (low_blank) out->low = out->high;
+    if (high_blank) out->high = out->low;
+  } else if (mode == kZeroNul) {
+    if (out->low == 0 && out->high == 0) return false;
+    if (out->high == 0) out->high = out->low;
+  }
+  return true;
+}
+
+float percent_of(long long part, long long whole) {
+  const float share = static_cast<float>(part) / static_cast<float>(whole);
+  return static_cast<float>(static_cast<double>(share) * 100.0);
+}
+
+}  // namespace
+
+std::int16_t interval_weight(const MatchDef& def, const Weights& w, Text x, Text low, Text high,
+                             bool parity, CompareContext& ctx) {
+  if (pair_missing(x, def.mk_missing, low, def.cand_missing, true, ctx)) return w.middle;
+  Range r;
+  if (!read_range(low, high, def.mode, &r)) return w.middle;
+  const long long value = read_number(x);
+  if (def.mode == kZeroVal && is_blank(x)) return w.middle;
+  if (def.mode == kZeroNul && value == 0) return w.middle;
+
+  const bool swapped = r.high < r.low;
+  if (swapped) {
+    const long long t = r.low;
+    r.low = r.high;
+    r.high = t;
+  }
+  if (is_numeric(low) && is_numeric(x)) {
+    if (value < r.low) {
+      ctx.position = 0.0f;
+      return w.disagree;
+    }
+    if (value <= r.high) {
+      if (parity && (value - r.low) % 2 != 0) return w.disagree;
+      if (r.high != r.low) {
+        const float position = percent_of(value - r.low, r.high - r.low);
+        ctx.position = swapped ? 100.0f - position : position;
+      }
+      return w.agree;
+    }
+  }
+  ctx.position = r.low <= value ? 100.0f : 0.0f;
+  return w.disagree;
+}
+
+std::int16_t double_interval_weight(const MatchDef& def, const Weights& w, Text x,
+                                    const Text cand[4], CompareContext& ctx) {
+  const std::int16_t left = interval_weight(def, w, x, cand[0], cand[1], false, ctx);
+  if (left > w.middle) {
+    ctx.side = kSideLeft;
+    return left;
+  }
+  const std::int16_t right = interval_weight(def, w, x, cand[2], cand[3], false, ctx);
+  if (right > w.middle) ctx.side = kSideRight;
+  return right;
+}
+
+std::int16_t int_to_int_weight(const MatchDef& def, const Weights& w, Text mk_low, Text mk_high,
+                               Text cand_low, Text cand_high, CompareContext& ctx) {
+  if (pair_missing(mk_low, def.mk_missing, cand_low, def.cand_missing, true, ctx)) {
+    return w.middle;
+  }
+  Range a;
+  Range b;
+  if (!read_range(mk_low, mk_high, def.mode, &a) ||
+      !read_range(cand_low, cand_high, def.mode, &b)) {
+    return w.middle;
+  }
+  for (Range* r : {&a, &b}) {
+    if (r->high < r->low) {
+      const long long t = r->low;
+      r->low = r->high;
+      r->high = t;
+    }
+  }
+  return (b.low <= a.high && a.low <= b.high) ? w.agree : w.disagree;
+}
+
+std::int16_t distance_weight(const MatchDef& def, const Weights& w, Text x1, Text y1, Text x2,
+                             Text y2, CompareContext& ctx) {
+  if (pair_missing(x1, def.mk_missing, x2, def.cand_missing, true, ctx)) return w.middle;
+  if (!is_numeric(x1) || !is_numeric(y1) || !is_numeric(x2) || !is_numeric(y2)) {
+    return w.middle;
+  }
+  const double dx = static_cast<double>(read_number(x1) - read_number(x2));
+  const double dy = static_cast<double>(read_number(y1) - read_number(y2));
+  if (dx == 0.0 && dy == 0.0) return w.agree;
+  const long long d = static_cast<long long>(std::sqrt(dx * dx + dy * dy));
+  const long long t = weight_math::truncate(def.param) + 1;
+  return d < t ? weight_math::prorated(w, d, t) : w.disagree;
+}
+
+}  // namespace tovr

@@ -1,0 +1,173 @@
+// The single-value comparison types and the arithmetic that all types share.
+#include <cmath>
+#include <cstring>
+
+#include "matcher/compare.h"
+#include "matcher/weights.h"
+
+namespace tovr {
+
+namespace weight_math {
+
+long long truncate(float p) {
+  constexpr float kLimit = 1073741824.0f;  // 2^30
+  if (!(p == p)) return 0;
+  if (p >= kLimit) return 1073741824LL;
+  if (p <= -kLimit) return -1073741824LL;
+  return static_cast<long long>(p);
+}
+
+std::int16_t bounded(const Weights& w, long long weight) {
+  const long long low = w.agree < w.disagree ? w.agree : w.disagree;
+  const long long high = w.agree < w.disagree ? w.disagree : w.agree;
+  if (weight < low) weight = low;
+  if (weight > high) weight = high;
+  return static_cast<std::int16_t>(weight);
+}
+
+std::int16_t prorated(const Weights& w, long long d, long long t) {
+  return bounded(w, w.agree + (static_cast<long long>(w.disagree) - w.agree) * d / t);
+}
+
+std::int16_t by_tolerance(const Weights& w, long long d, float param) {
+  if (d == 0) return w.agree;
+  const long long t = truncate(param) + 1;
+  return d < t ? prorated(w, d, t) : w.disagree;
+}
+
+}  // namespace weight_math
+
+namespace {
+
+using weight_math::by_tolerance;
+
+long long magnitude(long long v) { return v < 0 ? -v : v; }
+
+bool same_text(Text a, Text b) {
+  return a.length == b.length &&
+         std::memcmp(a.data, b.data, static_cast<std::size_t>(a.length)) == 0;
+}
+
+bool is_prefix_pair(Text a, Text b) {
+  const Text& shorter = a.length <= b.length ? a : b;
+  const Text& longer = a.length <= b.length ? b : a;
+  return std::memcmp(shorter.data, longer.data, static_cast<std::size_t>(shorter.length)) == 0;
+}
+
+// hhmm as minutes after midnight.
+long long minutes(long long hhmm) { return hhmm / 100 * 60 + hhmm % 100; }
+
+std::int16_t time_weight(const Weights& w, Text a, Text b, float param) {
+  // Readings that are not times of one day are first taken modulo a day, so the distance
+  // across midnight always lies between 0 and 720 minutes.
+  long long d = magnitude(minutes(read_number(a)) - minutes(read_number(b))) % 1440;
+  if (d > 720) d = 1440 - d;
+  return by_tolerance(w, d, param);
+}
+
+std::int16_t delta_weight(const Weights& w, Text a, Text b, float param) {
+  const long long x = read_number(a);
+  const long long y = read_number(b);
+  const long long smaller = x < y ? x : y;
+  if (smaller == 0) return w.disagree;
+  // The difference in percent of the smaller value; a negative smaller value counts by its
+  // size, so that two negative amounts are compared like two positive ones.
+  const long long numerator =
+      (static_cast<long long>(w.disagree) - w.agree) * magnitude(x - y) * 100;
+  const long long denominator = magnitude(smaller) * (weight_math::truncate(param) + 1);
+  if (denominator == 0) return w.disagree;
+  return weight_math::bounded(w, w.agree + numerator / denominator);
+}
+
+std::int16_t date_weight(const Weights& w, Text a, Text b, bool eight, float param,
+                         const CompareContext& ctx) {
+  const long long d = magnitude(day_number(a, eight, ctx) - day_number(b, eight, ctx));
+  return by_tolerance(w, d, param);
+}
+
+// Positions 1 to the longer length where the values differ or one has ended.
+std::int16_t count_weight(const Weights& w, Text a, Text b, float param) {
+  const int longer = a.length > b.length ? a.length : b.length;
+  long long differ = 0;
+  for (int i = 0; i < longer; ++i) {
+    if (i >= a.length || i >= b.length || a.data[i] != b.data[i]) ++differ;
+  }
+  return by_tolerance(w, differ, param);
+}
+
+}  // namespace
+
+Weights weights_of(const MatchDef& def) {
+  Weights w{def.agree, def.disagree, def.middle};
+  if (def.reverse != 0) {
+    w.agree = def.disagree;
+    w.disagree = def.agree;
+  }
+  return w;
+}
+
+bool pair_missing(Text mk, char mk_code, Text cand, char cand_code, bool numeric,
+                  CompareContext& ctx) {
+  const bool a = is_missing(mk, mk_code, numeric);
+  const bool b = is_missing(cand, cand_code, numeric);
+  ctx.mk_missing = a && !b;
+  ctx.cand_missing = b && !a;
+  ctx.both_missing = a && b;
+  return a || b;
+}
+
+std::int16_t compare_values(std::int16_t type, const MatchDef& def, const Weights& w, Text mk,
+                            Text cand, CompareContext& ctx) {
+  const bool text = is_text_type(type);
+  if (text) {
+    mk = trim_trailing(mk);
+    cand = trim_trailing(cand);
+  }
+  if (pair_missing(mk, def.mk_missing, cand, def.cand_missing, !text, ctx)) return w.middle;
+  switch (type) {
+    case kChar:
+      return same_text(mk, cand) ? w.agree : w.disagree;
+    case kPrefix:
+      return is_prefix_pair(mk, cand) ? w.agree : w.disagree;
+    case kUncert:
+      return uncert_weight(def, w, mk, cand, ctx);
+    case kNum:
+      if (!is_numeric(mk) || !is_numeric(cand)) return w.middle;
+      return read_number(mk) == read_number(cand) ? w.agree : w.disagree;
+    case kAbs:
+      return magnitude(read_number(mk) - read_number(cand)) < weight_math::truncate(def.param) + 1
+                 ? w.agree
+                 : w.disagree;
+    case kProrat:
+      return by_tolerance(w, magnitude(read_number(mk) - read_number(cand)), def.param);
+    case kTime:
+      return time_weight(w, mk, cand, def.param);
+    case kDelta:
+      return delta_weight(w, mk, cand, def.param);
+    case kDate8:
+    case kDate6:
+      return date_weight(w, mk, cand, type == kDate8, def.param, ctx);
+    case kCnt:
+      return count_weight(w, mk, cand, def.param);
+    default:
+      return w.middle;
+  }
+}
+
+long long day_number(Text v, bool eight_digits, const CompareContext& ctx) {
+  static constexpr int kMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const int year_digits = eight_digits ? 4 : 2;
+  if (v.length < year_digits + 4) return 0;
+  const Text year_part{v.data, year_digits};
+  const Text month_part{v.data + year_digits, 2};
+  const Text day_part{v.data + year_digits + 2, 2};
+  if (!is_numeric(year_part) || !is_numeric(month_part) || !is_numeric(day_part)) return 0;
+  long long year = read_number(year_part);
+  if (!eight_digits) year = year <= ctx.pivot ? ctx.base_year + year : ctx.base_year - 100 + year;
+  const long long month = read_number(month_part);
+  long long days = year > 1800 ? 365 * (year - 1800) : 0;
+  for (long long m = 1; m < month && m <= 12; ++m) days += kMonthDays[m - 1];
+  return days + read_number(day_part);
+}
+
+}  // namespace tovr

@@ -1,0 +1,41 @@
+// Reading a rules file: one line at a time, cut into operands.
+#pragma once
+
+#include "frame/stream.h"
+
+namespace tovr {
+
+inline constexpr int kMaxLineLength = 254;  // characters of a line, its line end not counted
+inline constexpr int kMaxOperands = 20;
+inline constexpr int kMaxOperandLength = 32;
+
+// One line as read, with its line end. A line longer than kMaxLineLength keeps its first
+// kMaxLineLength characters and a line end; the rest of it is skipped.
+struct RulesLine {
+  // Room for the longest accepted line with a CR LF end and the terminator, and a margin
+  // that tells an over-long line from the longest accepted one.
+  static constexpr int kBufferSize = kMaxLineLength + 6;
+  char text[kBufferSize] = {};
+  bool too_long = false;
+  bool has_nul = false;  // the line held a NUL byte (binary data)
+};
+
+// Reads the next line; false at end of file.
+bool read_rules_line(Stream in, RulesLine& line);
+
+// The operands of a line: split at blanks and tabs; a semicolon, carriage return or line
+// feed ends the line. Operands beyond kMaxOperands are not read and operands longer than
+// kMaxOperandLength are cut; both are counted for the listing.
+struct Operands {
+  char text[kMaxOperands][kMaxOperandLength + 1] = {};
+  int count = 0;
+  int cut = 0;            // operands cut to kMaxOperandLength characters
+  bool too_many = false;  // a further operand followed the last one kept
+
+  // Operand i, or an empty text when the line has fewer.
+  const char* operator[](int i) const { return i >= 0 && i < count ? text[i] : ""; }
+};
+
+void split_operands(const char* line, Operands& out);
+
+}  // namespace tovr
