@@ -2,7 +2,10 @@
 // A test whose name begins with DISABLED_ records a finding not yet fixed in its family.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "matchkey/match_key.h"
+#include "stancomp/stan.h"
 #include "support/test_support.h"
 #include "tovr.h"
 
@@ -33,6 +36,45 @@ TEST(MatcherRegressions, DISABLED_RulesFileReadErrorIsNotTakenAsEndOfFile) {
   if (rules != nullptr) TOVR_mtFreeRules(&rules);
   TOVR_mtClose(mt);
   TOVR_mkFree(mk, "KEY");
+  TOVR_mkClose(mk);
+}
+
+// A pattern start that fails (its classes are not among the tokens) goes on at the next
+// pattern. The start of every pattern between the first and the last used to fail to itself,
+// so a record whose tokens lacked the classes of such a pattern never finished.
+TEST(StandardizerRegressions, MiddlePatternStartFailsToTheNextPattern) {
+  test::MemFs fs;
+  test::ConsoleCapture console;
+  fs.put("std.stn", "STANDARDIZE P\nINFILE in.txt\nRECORD 256\n");
+  fs.put("P.DCT", "SN C 20 S\n");
+  fs.put("P.CLS", "STREET ST T\n");
+  fs.put("P.PAT", "G\n  EXIT\nH\n  EXIT\nK\n  EXIT\n**\n  COPY_S [1] {SN}\n  EXIT\n");
+  fs.put("in.txt", "123 MAIN STREET\n");
+  TOVR_Mk* mk = nullptr;
+  ASSERT_EQ(TOVR_mkInit(&mk), 0);
+  TOVR_Stan* stan = nullptr;
+  short total = 0;
+  ASSERT_EQ(TOVR_asStanComp("std.stn", &stan, mk, &total), 0) << console.text();
+  const Stan& s = *as_stan(stan);
+  bool forward = true;
+  for (int i = 0; i < s.sc->instructionCount[0]; ++i) {
+    const short op = s.sc->instructionArray[0][i];
+    if (op == 100 || op == 101) {
+      EXPECT_GT(s.sc->failAddressArray[0][i], i) << "pattern start " << i;
+      forward = forward && s.sc->failAddressArray[0][i] > i;
+    }
+  }
+  if (forward) {
+    ASSERT_EQ(TOVR_asSetNewFormats(stan), 0);
+    char area[1100] = {};
+    char keys[64] = {};
+    char aux[64] = {};
+    char original[1100] = {};
+    short first = 1;
+    EXPECT_EQ(TOVR_asProcStan(stan, area, keys, aux, &first, original), 0);
+    EXPECT_EQ(std::string(keys), "123 MAIN STREET     ");
+  }
+  TOVR_asCloseStan(stan);
   TOVR_mkClose(mk);
 }
 
