@@ -76,16 +76,20 @@ void* mem_fopen(const char* name, const char* mode) {
   return f.release();
 }
 
+// A null stream (what a library hands on when no file is named and the host serves the
+// data) reads as an empty file and takes no writes.
 int mem_fclose(void* s) {
+  if (s == nullptr) return EOF;
   delete static_cast<MemFile*>(s);
   MemFsAccess::closed();
   return 0;
 }
 
 int mem_fflush(void*) { return 0; }
-int mem_feof(void* s) { return static_cast<MemFile*>(s)->eof ? 1 : 0; }
+int mem_feof(void* s) { return s == nullptr || static_cast<MemFile*>(s)->eof ? 1 : 0; }
 
 int mem_fseek(void* s, long offset, int origin) {
+  if (s == nullptr) return -1;
   auto* f = static_cast<MemFile*>(s);
   long base = origin == SEEK_SET ? 0 : origin == SEEK_CUR ? static_cast<long>(f->pos)
                                                           : static_cast<long>(data_of(f).size());
@@ -98,6 +102,7 @@ int mem_fseek(void* s, long offset, int origin) {
 void mem_rewind(void* s) { mem_fseek(s, 0, SEEK_SET); }
 
 int mem_fgetc(void* s) {
+  if (s == nullptr) return EOF;
   auto* f = static_cast<MemFile*>(s);
   const std::string& d = data_of(f);
   if (!f->readable || f->pos >= d.size()) {
@@ -108,12 +113,17 @@ int mem_fgetc(void* s) {
 }
 
 char* mem_fgets(char* buf, int size, void* s) {
-  if (size <= 0) return nullptr;
+  if (size <= 0 || s == nullptr) return nullptr;
+  auto* f = static_cast<MemFile*>(s);
+  const std::string& d = data_of(f);
   int n = 0;
   while (n < size - 1) {
-    int c = mem_fgetc(s);
-    if (c == EOF) break;
-    buf[n++] = static_cast<char>(c);
+    if (!f->readable || f->pos >= d.size()) {
+      f->eof = true;
+      break;
+    }
+    const char c = d[f->pos++];
+    buf[n++] = c;
     if (c == '\n') break;
   }
   if (n == 0) return nullptr;
@@ -122,6 +132,7 @@ char* mem_fgets(char* buf, int size, void* s) {
 }
 
 size_t mem_fread(void* buf, size_t size, size_t count, void* s) {
+  if (s == nullptr) return 0;
   auto* f = static_cast<MemFile*>(s);
   const std::string& d = data_of(f);
   if (!f->readable || size == 0) return 0;
@@ -134,6 +145,7 @@ size_t mem_fread(void* buf, size_t size, size_t count, void* s) {
 }
 
 size_t mem_fwrite(const void* buf, size_t size, size_t count, void* s) {
+  if (s == nullptr) return 0;
   auto* f = static_cast<MemFile*>(s);
   if (!f->writable) return 0;
   std::string& d = data_of(f);
