@@ -78,5 +78,58 @@ TEST(StandardizerRegressions, MiddlePatternStartFailsToTheNextPattern) {
   TOVR_mkClose(mk);
 }
 
+// The compiler reads a process's dictionary twice: once through the table service into the
+// match key layout, once by its own line rules for the key buffer's length. Where the two
+// disagree (here the header makes ";" an ordinary character, so the table service sees a
+// field that the compiler's reading skips as a comment), the layout is longer than the key
+// buffer and every record overran it. The compile must either fail or size the buffer for
+// the whole layout. (fuzz/regressions/standardizer/open-key-buffer-shorter-than-layout)
+TEST(StandardizerRegressions, DISABLED_KeyBufferHoldsTheWholeLayout) {
+  test::MemFs fs;
+  test::ConsoleCapture console;
+  fs.put("std.stn", "STANDARDIZE P\nINFILE in.txt\nRECORD 256\n");
+  fs.put("P.DCT", "\\FORMAT\\ SORT=N COMMENT=#\nHN N 10 S\n; C 40 S\nSN C 20 S\n");
+  fs.put("P.CLS", "STREET ST T\n");
+  fs.put("P.PAT", "**\n  COPY_S [1] {SN}\n");
+  TOVR_Mk* mk = nullptr;
+  ASSERT_EQ(TOVR_mkInit(&mk), 0);
+  TOVR_Stan* stan = nullptr;
+  short total = 0;
+  if (TOVR_asStanComp("std.stn", &stan, mk, &total) == 0) {
+    short layout = 0;
+    ASSERT_EQ(TOVR_mkGetLen(mk, as_stan(stan)->processMatchKey[0], &layout), 0);
+    EXPECT_EQ(as_stan(stan)->key_record_length[0], layout);
+    EXPECT_EQ(total, layout);
+  }
+  if (stan != nullptr) TOVR_asCloseStan(stan);
+  TOVR_mkClose(mk);
+}
+
+// A read that fails inside the specification file must fail the compile, not end the file
+// quietly: here the last line (LINESINREC 2) was lost and records were read one line each.
+// Dictionaries and pattern files read by the compiler have the same fault.
+TEST(StandardizerRegressions, DISABLED_SpecificationReadErrorIsNotTakenAsEndOfFile) {
+  test::MemFs fs;
+  test::ConsoleCapture console;
+  fs.put("std.stn", "STANDARDIZE P\nINFILE in.txt\nRECORD 256\nLINESINREC 2\n");
+  fs.put("P.DCT", "SN C 20 S\n");
+  fs.put("P.CLS", "STREET ST T\n");
+  fs.put("P.PAT", "**\n  COPY_S [1] {SN}\n");
+  TOVR_Mk* mk = nullptr;
+  ASSERT_EQ(TOVR_mkInit(&mk), 0);
+  TOVR_Stan* stan = nullptr;
+  short total = 0;
+  short rc = 0;
+  {
+    test::FileFaults faults;
+    faults.fail_at(test::FileFaults::Op::kRead, 4);
+    rc = TOVR_asStanComp("std.stn", &stan, mk, &total);
+    EXPECT_TRUE(faults.injected());
+  }
+  EXPECT_EQ(rc, 1);
+  if (stan != nullptr) TOVR_asCloseStan(stan);
+  TOVR_mkClose(mk);
+}
+
 }  // namespace
 }  // namespace tovr
