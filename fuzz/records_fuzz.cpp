@@ -1,6 +1,6 @@
 // Input records through a compiled standardizer: the input is the input file. Its first byte
-// chooses the program (one process over whole lines, or two processes over two-line
-// records). Every record must finish within the per-input time limit, buffers must stay
+// chooses the program (one process over whole lines, two processes over two-line records, or
+// patterns that make the engine search). Every record must finish within the per-input time limit, buffers must stay
 // within their sizes, and a second standardizer compiled from the same files must give the
 // same keys, auxiliary texts and output file, byte for byte.
 #include <cstring>
@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   tovr::test::MemFs fs;
   for (const auto& [name, bytes] : tovr::test::standardizer_files()) fs.put(name, bytes);
   fs.put("in.txt", std::string(reinterpret_cast<const char*>(data), size));
-  const char* spec = size > 0 && (data[0] & 1) != 0 ? "two.stn" : "addr.stn";
+  static const char* const specs[] = {"addr.stn", "two.stn", "search.stn"};
+  const char* spec = specs[size > 0 ? data[0] % 3 : 0];
   const std::string first = run(fs, spec);
   const std::string second = run(fs, spec);
   require(first == second, "two runs over the same input give the same bytes");

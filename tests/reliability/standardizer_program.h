@@ -1,6 +1,6 @@
-// A small standardizer of street address lines, used by the reliability tests and the fuzz
-// targets: one process over whole lines, and a second program with two processes fed by
-// column pieces of two-line records. Its patterns use every kind of operand the engine can
+// Small standardizers of street address lines, used by the reliability tests and the fuzz
+// targets: one process over whole lines, a second program with two processes fed by column
+// pieces of two-line records, and programs whose patterns make the engine search. Its patterns use every kind of operand the engine can
 // search with (floats, the universal class, ranges, value lists, conditions), conversions,
 // retyping, a subroutine and a post section.
 #pragma once
@@ -115,13 +115,68 @@ inline constexpr char kNamePatterns[] =
     "**\n"
     "  COPY_S [1] {LN}\n";
 
-// The files of both programs, by name.
+
+// A program of patterns that make the engine search: many floated operands, universal
+// classes between classes, ranges, conditions, runs of unknown words.
+inline constexpr char kSearchSpec[] =
+    "STANDARDIZE SEARCH\n"
+    "INFILE in.txt\n"
+    "OUTFILE out.txt\n"
+    "AUXOUTFILE aux.txt\n"
+    "MOVE ORIGINAL_RECORD\n"
+    "RECORD 1024\n"
+    "CLEANUPINPUT\n";
+
+inline constexpr char kSearchPatterns[] =
+    "*? | *^ | *? | *^ | $\n"
+    "  COPY_S [1] {SN}\n"
+    "  COPY [2] {HN}\n"
+    "** | ? | ** | ^ | ** | T | ** | D\n"
+    "  COPY_S [2] {SN}\n"
+    "  COPY [4] {HN}\n"
+    "  EXIT\n"
+    "*T | *T | *D | *D\n"
+    "  COPY_A [1] {ST}\n"
+    "#? | ^\n"
+    "  COPY_S [1] {SN}\n"
+    "%3 ^ | *T\n"
+    "  COPY [1] {HN}\n"
+    "**(1:n) | ** | ^\n"
+    "  COPY [3] {HN}\n"
+    "?[{} LEN > 20 | {} PICT = \"cnc\"] | **\n"
+    "  COPY [1] {SN}\n"
+    "*D | + | + | + | *T | $\n"
+    "  COPY_A [1] {SD}\n"
+    "&[{} = \"X\"] | & | & | & | & | & | & | &\n"
+    "  COPY [8] {UV}\n"
+    "*@ | *< | *> | *~\n"
+    "  COPY [1] {UT}\n"
+    "** | ** | ** | D\n"
+    "  COPY [1] {SN}\n"
+    "** | T\n"
+    "  COPY_A [2] {ST}\n";
+
+// Seven floated classes before an eighth that the record lacks: every placement of the
+// seven is tried before the pattern fails.
+inline constexpr char kFloatsSpec[] = "STANDARDIZE FLOATS\nINFILE in.txt\nRECORD 1024\n";
+inline constexpr char kManyFloatsPatterns[] =
+    "*^ | *^ | *^ | *^ | *^ | *^ | *^ | *D\n"
+    "  COPY [1] {HN}\n"
+    "*+ | *+ | *+ | *+ | *+ | *+ | *+ | *T\n"
+    "  COPY [1] {SN}\n";
+
+// The files of every program, by name. SEARCH.PAT is the search program; FLOATS.PAT (with
+// floats.stn) the many-floats one.
 inline std::vector<std::pair<std::string, std::string>> standardizer_files() {
   return {{"addr.stn", kAddressSpec},         {"two.stn", kTwoProcessSpec},
           {"ADDR.DCT", kAddressDictionary},   {"ADDR.CLS", kAddressClasses},
           {"ADDR.PAT", kAddressPatterns},     {"ordinals.tbl", kOrdinals},
           {"NAME.DCT", kNameDictionary},      {"NAME.CLS", kNameClasses},
-          {"NAME.PAT", kNamePatterns}};
+          {"NAME.PAT", kNamePatterns},        {"search.stn", kSearchSpec},
+          {"SEARCH.DCT", kAddressDictionary}, {"SEARCH.CLS", kAddressClasses},
+          {"SEARCH.PAT", kSearchPatterns},    {"floats.stn", kFloatsSpec},
+          {"FLOATS.DCT", kAddressDictionary}, {"FLOATS.CLS", kAddressClasses},
+          {"FLOATS.PAT", kManyFloatsPatterns}};
 }
 
 }  // namespace tovr::test
