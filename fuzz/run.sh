@@ -34,7 +34,6 @@ fi
 if [ "$do_build" = 1 ]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTOVR_BUILD_FUZZERS=ON -DTOVR_BUILD_TESTS=OFF >/dev/null || exit 1
-  cmake --build "$build" -j2 || exit 1
 fi
 
 if [ ${#targets[@]} -eq 0 ]; then
@@ -42,6 +41,12 @@ if [ ${#targets[@]} -eq 0 ]; then
     name="$(basename "$source" _fuzz.cpp)"
     targets+=("$name")
   done
+fi
+
+if [ "$do_build" = 1 ]; then
+  build_targets=()
+  for name in "${targets[@]}"; do build_targets+=(--target "tovr_${name}_fuzz"); done
+  cmake --build "$build" -j2 "${build_targets[@]}" || exit 1
 fi
 
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1}"
@@ -55,6 +60,9 @@ for name in "${targets[@]}"; do
     continue
   fi
   work="$build/fuzz-work/$name"
+  # Index files hold pages of 1024 bytes: their inputs may be as large as the seeds.
+  max_len=8192
+  [ "$name" = index ] && max_len=65536
   mkdir -p "$work/corpus"
   # Saved finds: a fixed one must pass; one whose name begins with "open-" is still waiting
   # for its fix and is only reported.
@@ -89,7 +97,7 @@ for name in "${targets[@]}"; do
     round=$((round + 1))
     log="$work/run-$round.log"
     started=$(date +%s)
-    "$binary" -max_total_time="$left" -timeout=1 -rss_limit_mb=2048 -max_len=8192 \
+    "$binary" -max_total_time="$left" -timeout=1 -rss_limit_mb=2048 -max_len="$max_len" \
       -print_final_stats=1 -artifact_prefix="$work/" "$work/corpus" "$here/corpus/$name" \
       >"$log" 2>&1
     rc=$?
