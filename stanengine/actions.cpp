@@ -118,7 +118,9 @@ bool copy_action(RunState& r, const PatternAction& a) {
 }
 
 const PatternAction* action_at(const RunState& r, int index) {
-  if (r.pattern < 0 || r.pattern >= r.program->slot_count) return nullptr;
+  if (r.pattern < 0 || r.pattern >= r.program->slot_count || r.program->patternActions == nullptr) {
+    return nullptr;
+  }
   const PatternAction* a = r.program->patternActions[r.pattern];
   for (int i = 0; a != nullptr && i < index; ++i) a = a->next;
   return a;

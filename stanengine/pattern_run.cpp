@@ -67,7 +67,10 @@ bool take_tokens(RunState& r, const char* text, bool tokenized) {
 Next pattern_start(RunState& r) {
   const int p = r.arg[r.pc];
   const ProcessProgram& program = *r.program;
-  if (p < 0 || p >= program.slot_count || program.patterns[p] == nullptr) return Next::kFail;
+  if (p < 0 || p >= program.slot_count || program.patterns == nullptr ||
+      program.patternClassFlags == nullptr || program.patterns[p] == nullptr) {
+    return Next::kFail;
+  }
   r.pattern = p;
   r.pat = program.patterns[p];
   for (int k = 0; k < kMaxOperands; ++k) {
@@ -196,6 +199,19 @@ Next step(RunState& r, int op) {
   return Next::kNext;
 }
 
+// Where a failed instruction continues. A pattern that fails always goes on forward, to the
+// next pattern or its section's end; a pattern start whose fail address points back (which
+// could only loop) continues there as well.
+int fail_target(const RunState& r) {
+  const int target = r.fail[r.pc];
+  const short op = r.code[r.pc];
+  if ((op != 100 && op != 101) || target > r.pc) return target;
+  for (int i = r.pc + 1; i < r.code_count; ++i) {
+    if (r.code[i] == 101 || r.code[i] == 300 || r.code[i] == 196) return i;
+  }
+  return r.code_count;
+}
+
 void execute(RunState& r) {
   r.pc = 0;
   r.resumed = false;
@@ -208,16 +224,10 @@ void execute(RunState& r) {
         ++r.pc;
         r.resumed = false;
         break;
-      case Next::kFail: {
-        const int target = r.fail[r.pc];
-        // A failed pattern always goes on forward; a start that fails back to itself or
-        // before it could only loop, and ends the program instead.
-        const short op = r.code[r.pc];
-        if ((op == 100 || op == 101) && target <= r.pc) return;
-        r.pc = target;
+      case Next::kFail:
+        r.pc = fail_target(r);
         r.resumed = true;
         break;
-      }
       case Next::kJump:
         r.resumed = false;
         break;

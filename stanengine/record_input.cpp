@@ -41,9 +41,7 @@ class RecordReader {
 
   int read() {
     area_[0] = '\0';
-    if (stan_.test_count > 0 && stan_.engine.records_read == stan_.test_count) {
-      return as_status::kTestReached;
-    }
+    if (test_reached()) return as_status::kTestReached;
     if (!stan_.interactive) original_[0] = '\0';
     if (stan_.line_delimiter != '\0' && stan_.interactive) {
       console_message(engine_text::kInteractiveLineDelimiter);
@@ -56,10 +54,16 @@ class RecordReader {
       if (!stan_.interactive) original_[0] = '\0';
       if (status != as_status::kOk) return status;
     }
+    if (test_reached()) return as_status::kTestReached;
     return read_record();
   }
 
  private:
+  // Skipped records count as read, so the test count can be passed while skipping.
+  bool test_reached() const {
+    return stan_.test_count > 0 && stan_.engine.records_read >= stan_.test_count;
+  }
+
   // The input file named by INFILE is opened before the first read; without a name the
   // reading callbacks get a null stream and the host serves the input.
   int open_input() {

@@ -51,7 +51,9 @@ class EngineTest : public ::testing::Test {
   }
 
   void close() {
-    if (handle_ != nullptr) EXPECT_EQ(TOVR_asCloseStan(handle_), 0);
+    if (handle_ != nullptr) {
+      EXPECT_EQ(TOVR_asCloseStan(handle_), 0);
+    }
     handle_ = nullptr;
   }
 

@@ -120,6 +120,13 @@ TEST_F(OperandTest, RangesSelectAmongTheBoundTokens) {
   EXPECT_EQ(xx("^ | (4) | T\nCOPY_S [2] {XX}\n", input), "<no match>");
   EXPECT_EQ(xx("^ | (-4:-1) | T\nCOPY_S [2] {XX}\n", input), "<no match>");
   EXPECT_EQ(xx("**(2:3) | T\nCOPY_S [1] {XX}\n", input), "A B");
+  // The special bounds: n and c stand for the last bound token, -n and -c for the first.
+  EXPECT_EQ(xx("^ | (-n:-2) | T\nCOPY_S [2] {XX}\n", input), "A B");
+  EXPECT_EQ(xx("^ | (c) | T\nCOPY_S [2] {XX}\n", input), "C");
+  EXPECT_EQ(xx("^ | (-c) | T\nCOPY_S [2] {XX}\n", input), "A");
+  // A range after ** is tested again each time ** searches on.
+  EXPECT_EQ(xx("**(3) | T | ^\nCOPY_S [1] {XX}\n", "A B ST C RD 5\n"), "ST");
+  EXPECT_EQ(xx("**(1:2) | T | ^\nCOPY_S [1] {XX}\n", "A B ST C RD 5\n"), "A B");
 }
 
 TEST_F(OperandTest, FieldOperandsAndValueLists) {

@@ -289,6 +289,12 @@ TEST_F(RecordInputTest, TestCountStopsAndSkipDropsTheFirstRecords) {
   EXPECT_EQ(area(), "three\n");
   EXPECT_EQ(read(), st::kTestReached);
   EXPECT_EQ(area(), "");
+  // Skipping past the test count ends the input as well.
+  stan().engine.records_read = 0;
+  stream_rewind(stan().engine.input);
+  stan().skip_count = 3;
+  stan().test_count = 2;
+  EXPECT_EQ(read(), st::kTestReached);
 }
 
 TEST_F(RecordInputTest, RecordSetOverTheLimitIsRefused) {
