@@ -73,6 +73,7 @@ const char* const kIndexUsage =
     "  --delimiter C       field separator: one character, or tab, comma, space (default tab)\n"
     "  --header            the first row is a header, not data\n"
     "  --upper             upper-case the keys\n"
+    "  --quiet             no progress line on standard error\n"
     "query:\n"
     "  --threshold T       least similarity score, 1 to 900, of the keys that 'key?' and\n"
     "                      'key+' terms widen to (default 700)\n"
