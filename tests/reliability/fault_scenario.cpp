@@ -19,9 +19,10 @@ const char* op_name(FileFaults::Op op) {
   return "?";
 }
 
-// Runs every step, retrying a failed one once; returns the outcome.
-std::string run_steps(Scenario& scenario, const std::function<bool()>& injected,
-                      const std::string& fault, SweepReport& report) {
+}  // namespace
+
+std::string run_scenario(Scenario& scenario, const std::function<bool()>& injected,
+                         const std::string& fault, SweepReport& report) {
   for (const Step& step : scenario.steps()) {
     const int rc = step.run();
     if (rc == 0) continue;
@@ -37,12 +38,10 @@ std::string run_steps(Scenario& scenario, const std::function<bool()>& injected,
   return scenario.outcome();
 }
 
-}  // namespace
-
 std::string clean_outcome(const ScenarioMaker& make) {
   auto scenario = make();
   SweepReport report;
-  const std::string outcome = run_steps(*scenario, [] { return false; }, "no fault", report);
+  const std::string outcome = run_scenario(*scenario, [] { return false; }, "no fault", report);
   scenario->close();
   return outcome;
 }
@@ -55,7 +54,7 @@ SweepReport sweep_scenario_allocations(const ScenarioMaker& make, const MemFs& f
     const std::string fault = "failed allocation " + std::to_string(++n);
     auto scenario = make();
     const std::string outcome =
-        run_steps(*scenario, [&] { return faults.injected(); }, fault, report);
+        run_scenario(*scenario, [&] { return faults.injected(); }, fault, report);
     EXPECT_EQ(outcome, expected) << "outcome changed by a " << fault;
     scenario->close();
     EXPECT_EQ(fs.open_streams(), 0) << "stream left open after a " << fault;
@@ -74,7 +73,7 @@ SweepReport sweep_scenario_files(FileFaults::Op op, const ScenarioMaker& make, c
     {
       auto scenario = make();
       const std::string outcome =
-          run_steps(*scenario, [&] { return faults.injected(); }, fault, report);
+          run_scenario(*scenario, [&] { return faults.injected(); }, fault, report);
       EXPECT_EQ(outcome, expected) << "outcome changed by a " << fault;
       scenario->close();
     }
