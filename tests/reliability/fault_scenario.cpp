@@ -29,8 +29,7 @@ std::string run_scenario(Scenario& scenario, const std::function<bool()>& inject
     report.failed_steps.insert(step.name);
     EXPECT_TRUE(injected()) << step.name << " failed with " << rc << " without a fault (" << fault
                             << ")";
-    EXPECT_TRUE(step.fault_codes.count(rc) != 0)
-        << step.name << " gave " << rc << " for " << fault;
+    EXPECT_TRUE(step.fault_codes.count(rc) != 0) << step.name << " gave " << rc << " for " << fault;
     const int again = step.run();
     EXPECT_EQ(again, 0) << step.name << " fails again after " << fault;
     if (again != 0) return "stopped at " + step.name;  // later steps need what it makes
@@ -41,7 +40,8 @@ std::string run_scenario(Scenario& scenario, const std::function<bool()>& inject
 std::string clean_outcome(const ScenarioMaker& make) {
   auto scenario = make();
   SweepReport report;
-  const std::string outcome = run_scenario(*scenario, [] { return false; }, "no fault", report);
+  const std::string outcome = run_scenario(
+      *scenario, [] { return false; }, "no fault", report);
   scenario->close();
   return outcome;
 }
@@ -53,8 +53,8 @@ SweepReport sweep_scenario_allocations(const ScenarioMaker& make, const MemFs& f
   report.runs = sweep_allocation_failures([&](AllocationFaults& faults) {
     const std::string fault = "failed allocation " + std::to_string(++n);
     auto scenario = make();
-    const std::string outcome =
-        run_scenario(*scenario, [&] { return faults.injected(); }, fault, report);
+    const std::string outcome = run_scenario(
+        *scenario, [&] { return faults.injected(); }, fault, report);
     EXPECT_EQ(outcome, expected) << "outcome changed by a " << fault;
     scenario->close();
     EXPECT_EQ(fs.open_streams(), 0) << "stream left open after a " << fault;
@@ -72,8 +72,8 @@ SweepReport sweep_scenario_files(FileFaults::Op op, const ScenarioMaker& make, c
     AllocationFaults blocks;  // counts only, to see that nothing leaks
     {
       auto scenario = make();
-      const std::string outcome =
-          run_scenario(*scenario, [&] { return faults.injected(); }, fault, report);
+      const std::string outcome = run_scenario(
+          *scenario, [&] { return faults.injected(); }, fault, report);
       EXPECT_EQ(outcome, expected) << "outcome changed by a " << fault;
       scenario->close();
     }

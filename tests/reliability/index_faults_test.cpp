@@ -135,8 +135,8 @@ class IndexBuild : public test::Scenario {
     return 0;
   }
   int check() {
-    outcome_ = "missing: " + missing_pairs(db_, expected_pairs()) + "| tails: " +
-               tails_of(db_, "SMITH");
+    outcome_ =
+        "missing: " + missing_pairs(db_, expected_pairs()) + "| tails: " + tails_of(db_, "SMITH");
     return 0;
   }
 
@@ -185,8 +185,8 @@ TEST_F(IndexFaults, AfterAFailedReadOrSeekTheFileIsSound) {
   const std::string expected = test::clean_outcome(maker());
   for (auto op : {FileFaults::Op::kRead, FileFaults::Op::kSeek}) {
     for (long n = 1;; ++n) {
-      const std::string fault = std::string(op == FileFaults::Op::kRead ? "read " : "seek ") +
-                                std::to_string(n);
+      const std::string fault =
+          std::string(op == FileFaults::Op::kRead ? "read " : "seek ") + std::to_string(n);
       bool injected = false;
       {
         test::FileFaults faults;
@@ -194,8 +194,8 @@ TEST_F(IndexFaults, AfterAFailedReadOrSeekTheFileIsSound) {
         console_.clear();
         auto scenario = maker()();
         test::SweepReport report;
-        const std::string outcome =
-            test::run_scenario(*scenario, [&] { return faults.injected(); }, fault, report);
+        const std::string outcome = test::run_scenario(
+            *scenario, [&] { return faults.injected(); }, fault, report);
         scenario->close();
         injected = faults.injected();
         if (outcome != expected) {
