@@ -16,9 +16,18 @@ namespace {
 using tovr::fuzz::require;
 
 std::vector<std::string> values_for(const std::string& input) {
-  std::vector<std::string> values = {"",       "0",     "007",          "-12",  "1ST",
-                                     "123RD",  "00012", "123 MAIN ST", "  a ", "99999999",
-                                     std::string(300, '7'), std::string(300, 'x')};
+  std::vector<std::string> values = {"",
+                                     "0",
+                                     "007",
+                                     "-12",
+                                     "1ST",
+                                     "123RD",
+                                     "00012",
+                                     "123 MAIN ST",
+                                     "  a ",
+                                     "99999999",
+                                     std::string(300, '7'),
+                                     std::string(300, 'x')};
   std::istringstream words(tovr::fuzz::c_text(input));
   std::string word;
   for (int i = 0; i < 8 && words >> word; ++i) values.push_back(word);

@@ -1,8 +1,8 @@
 // Input records through a compiled standardizer: the input is the input file. Its first byte
 // chooses the program (one process over whole lines, two processes over two-line records, or
-// patterns that make the engine search). Every record must finish within the per-input time limit, buffers must stay
-// within their sizes, and a second standardizer compiled from the same files must give the
-// same keys, auxiliary texts and output file, byte for byte.
+// patterns that make the engine search). Every record must finish within the per-input time limit,
+// buffers must stay within their sizes, and a second standardizer compiled from the same files must
+// give the same keys, auxiliary texts and output file, byte for byte.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -40,8 +40,7 @@ std::string run(tovr::test::MemFs& fs, const char* spec) {
     for (const auto* b : {&area, &original, &keys, &aux}) {
       require(std::memchr(b->data(), '\0', b->size()) != nullptr, "buffers stay terminated");
     }
-    result += std::to_string(rc) + "|" + keys.data() + "|" + aux.data() + "|" + area.data() +
-              "\n";
+    result += std::to_string(rc) + "|" + keys.data() + "|" + aux.data() + "|" + area.data() + "\n";
   }
   require(TOVR_asCloseStan(stan) == 0, "close");
   TOVR_mkClose(mk);

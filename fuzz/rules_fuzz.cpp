@@ -23,10 +23,10 @@ constexpr const char* kDictionary =
     "NM C 10 S\nST N 5 Z\nDT N 8 S\nHN N 5 S\nLO N 5 X\nHI N 5 X\nX1 N 4 S\nY1 N 4 S\n"
     "KD C 9 S\nTM N 4 9\nSN MN 6 N\nCT M 6 S\n";
 
-constexpr const char* kKeyValues[][2] = {
-    {"NM", "SMITH"}, {"ST", "100"}, {"DT", "19930412"}, {"HN", "123"}, {"LO", "100"},
-    {"HI", "198"},   {"X1", "12"},  {"Y1", "40"},       {"KD", "ABCDEFGHI"}, {"TM", "1230"},
-    {"SN", "3RD"},   {"CT", "7"}};
+constexpr const char* kKeyValues[][2] = {{"NM", "SMITH"}, {"ST", "100"}, {"DT", "19930412"},
+                                         {"HN", "123"},   {"LO", "100"}, {"HI", "198"},
+                                         {"X1", "12"},    {"Y1", "40"},  {"KD", "ABCDEFGHI"},
+                                         {"TM", "1230"},  {"SN", "3RD"}, {"CT", "7"}};
 
 constexpr const char* kCandidates[] = {
     "SMITH     00100199304120012300100001980012004000ABCDEFGHI12303RD   7     ",
@@ -71,8 +71,8 @@ std::vector<Scored> score(TOVR_Mt* mt, TOVR_Rules* rules, TOVR_List* list, int c
     std::vector<short> by_rank;
     for (int r = 2; r <= count; ++r) {
       Scored s{};
-      require(TOVR_mtGetCand(mt, match, static_cast<short>(-r), record.data(), &s.weight,
-                             &s.side, &s.position) == 0,
+      require(TOVR_mtGetCand(mt, match, static_cast<short>(-r), record.data(), &s.weight, &s.side,
+                             &s.position) == 0,
               "every rank reads");
       by_rank.push_back(s.weight);
     }
@@ -89,8 +89,8 @@ std::vector<Scored> score(TOVR_Mt* mt, TOVR_Rules* rules, TOVR_List* list, int c
     }
     if (weights[0] > -9999) require(first.weight == weights[0], "the best has the top total");
     short w = 0;
-    require(TOVR_mtGetCand(mt, match, static_cast<short>(-(count + 1)), record.data(), &w,
-                           nullptr, nullptr) == 16,
+    require(TOVR_mtGetCand(mt, match, static_cast<short>(-(count + 1)), record.data(), &w, nullptr,
+                           nullptr) == 16,
             "a rank past the end gives 16");
   }
   if (match != nullptr) require(TOVR_mtEndMatch(mt, &match) == 0, "end the case");
@@ -128,8 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     require(rules != nullptr, "a loaded rules block");
     const auto* len = tovr::fuzz::find_section(sections, "len");
-    const short length = static_cast<short>(
-        len != nullptr ? 1 + std::abs(std::atoi(len->bytes.c_str())) % 300 : 74);
+    const short length =
+        static_cast<short>(len != nullptr ? 1 + std::abs(std::atoi(len->bytes.c_str())) % 300 : 74);
     std::vector<std::string> records = lines_of(tovr::fuzz::find_section(sections, "cand"));
     if (records.empty()) records.assign(std::begin(kCandidates), std::end(kCandidates));
     TOVR_List* list = nullptr;

@@ -101,11 +101,11 @@ for name in "${targets[@]}"; do
       -print_final_stats=1 -artifact_prefix="$work/" "$work/corpus" "$here/corpus/$name" \
       >"$log" 2>&1
     rc=$?
-    execs="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')"
+    execs="$(grep -ao 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')"
     total=$((total + ${execs:-0}))
     left=$((left - ($(date +%s) - started)))
     [ $rc -eq 0 ] && break
-    artifact="$(grep -o 'Test unit written to [^ ]*' "$log" | tail -1 | sed 's/Test unit written to //')"
+    artifact="$(grep -ao 'Test unit written to [^ ]*' "$log" | tail -1 | sed 's/Test unit written to //')"
     if [ -n "$artifact" ] && [ "$(basename "$artifact" | cut -d- -f1)" = timeout ] &&
        "$binary" -timeout=1 -runs=3 "$artifact" >"$log.again" 2>&1; then
       echo "fuzz: $name: timeout did not happen again alone; going on ($artifact)"
@@ -120,7 +120,7 @@ for name in "${targets[@]}"; do
     echo "fuzz: $name: $total executions in ${seconds} s, corpus $units inputs, no finding"
   else
     echo "fuzz: $name: FINDING after $total executions (log $finding):"
-    grep -E 'ERROR|invariant broken|SUMMARY|Test unit written' "$finding" | head -5
+    grep -aE 'ERROR|invariant broken|SUMMARY|Test unit written' "$finding" | head -5
     failed+=("$name")
   fi
 done

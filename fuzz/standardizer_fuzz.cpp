@@ -36,8 +36,8 @@ void run_records(TOVR_Stan* stan, short total) {
     std::vector<char> original(kAreaSize, '\0');
     std::vector<char> keys(static_cast<std::size_t>(total) + 1, '\0');
     std::vector<char> aux(kAuxRoom, '\0');
-    const int rc = TOVR_asProcStan(stan, area.data(), keys.data(), aux.data(), &first,
-                                   original.data());
+    const int rc =
+        TOVR_asProcStan(stan, area.data(), keys.data(), aux.data(), &first, original.data());
     require(ends_within(area) && ends_within(original) && ends_within(keys) && ends_within(aux),
             "every buffer stays terminated within its size");
     if (rc != 0) {

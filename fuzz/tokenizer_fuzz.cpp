@@ -45,17 +45,17 @@ void check_list(const Token* list, int count) {
 }
 
 bool same_token(const Token& a, const Token& b) {
-  return a.TokenNumber == b.TokenNumber && a.TokenLine == b.TokenLine &&
-         a.TokenCol == b.TokenCol && a.TokenLen == b.TokenLen &&
-         a.TokenPosition == b.TokenPosition && std::strcmp(a.TokenValue, b.TokenValue) == 0 &&
+  return a.TokenNumber == b.TokenNumber && a.TokenLine == b.TokenLine && a.TokenCol == b.TokenCol &&
+         a.TokenLen == b.TokenLen && a.TokenPosition == b.TokenPosition &&
+         std::strcmp(a.TokenValue, b.TokenValue) == 0 &&
          std::strcmp(a.TokenAbbrev, b.TokenAbbrev) == 0 && a.TokenClass == b.TokenClass &&
          std::memcmp(&a.TokenWeight, &b.TokenWeight, sizeof a.TokenWeight) == 0 &&
          std::strcmp(a.TokenClose, b.TokenClose) == 0;
 }
 
 bool is_separator_token(const Token& t) {
-  return t.TokenLen == 1 && t.TokenClass == t.TokenValue[0] && !(t.TokenClass >= 'A' &&
-                                                                 t.TokenClass <= 'Z');
+  return t.TokenLen == 1 && t.TokenClass == t.TokenValue[0] &&
+         !(t.TokenClass >= 'A' && t.TokenClass <= 'Z');
 }
 
 void insert_some(tovr::Tokenizer* tk, int table, const Token& token) {
@@ -134,8 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tovr::tkGetN(tk, 10, &count2);
     for (int i = 0; i < count2; ++i) require(second[i].TokenNumber > 0, "numbers stay positive");
   } else {
-    require(rc == tovr::kTkBadMode || rc == tovr::kTkTooManyTokens ||
-                rc == tovr::kTkBadTableEntry,
+    require(rc == tovr::kTkBadMode || rc == tovr::kTkTooManyTokens || rc == tovr::kTkBadTableEntry,
             "tokenize status");
     if (rc != tovr::kTkBadTableEntry) require(count == 0, "a refused text leaves no tokens");
   }

@@ -66,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t start = 0;
   while (start <= input.size() && parts.size() < 16) {
     const std::size_t end = input.find('\0', start);
-    parts.push_back(input.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    parts.push_back(
+        input.substr(start, end == std::string::npos ? std::string::npos : end - start));
     if (end == std::string::npos) break;
     start = end + 1;
   }

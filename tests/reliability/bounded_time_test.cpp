@@ -28,15 +28,15 @@ std::string words(const std::string& word, int count) {
 
 std::vector<std::string> pathological_records() {
   std::vector<std::string> r;
-  r.push_back(words("A", 500));                          // 1000 characters, 500 words
-  r.push_back(std::string(3000, 'Q'));                   // read in pieces of 1024
-  r.push_back(words("12 AB", 100));                      // 200 tokens
-  r.push_back(words("12 AB", 101));                      // one token too many
-  r.push_back(words("ZQX", 29) + " 5");                  // runs of unknown words
+  r.push_back(words("A", 500));          // 1000 characters, 500 words
+  r.push_back(std::string(3000, 'Q'));   // read in pieces of 1024
+  r.push_back(words("12 AB", 100));      // 200 tokens
+  r.push_back(words("12 AB", 101));      // one token too many
+  r.push_back(words("ZQX", 29) + " 5");  // runs of unknown words
   r.push_back(words("ZQX", 30) + " 5");
   r.push_back(words("ZQX 7", 60));
-  r.push_back(words("1", 199));                          // numbers for every float
-  r.push_back(words("ST N", 99));                        // types and directions
+  r.push_back(words("1", 199));    // numbers for every float
+  r.push_back(words("ST N", 99));  // types and directions
   r.push_back(words("MAIN 1 ST", 66));
   r.push_back(std::string(300, '-') + std::string(300, '#') + std::string(300, '&'));
   r.push_back(std::string(39, 'L') + " " + std::string(40, 'M') + " " + std::string(45, 'N'));
@@ -50,9 +50,9 @@ std::vector<std::string> pathological_records() {
   r.push_back("");
   r.push_back("\t\t\t\v\f 12 \t MAIN \x7f ST");
   // Lines of many words of every class, as long as the input allows.
-  const char* vocabulary[] = {"MAIN", "ST",  "N",     "AVE", "12",  "FIRST", "ELM", "#",
-                              "-",    "&",   "/",     "APT", "X1",  "1A",    "A1B", "ROAD",
-                              "E",    "W",   "SUITE", "DR",  "(",   ")",     "5",   "BOX"};
+  const char* vocabulary[] = {"MAIN", "ST", "N",     "AVE", "12", "FIRST", "ELM", "#",
+                              "-",    "&",  "/",     "APT", "X1", "1A",    "A1B", "ROAD",
+                              "E",    "W",  "SUITE", "DR",  "(",  ")",     "5",   "BOX"};
   std::mt19937 random(20240611);
   for (int length : {54, 200, 400}) {
     std::string line;
@@ -64,9 +64,14 @@ std::vector<std::string> pathological_records() {
 
 // Slightly messy addresses: doubled blanks, stray punctuation, typing slips, case.
 std::vector<std::string> messy_records(int count) {
-  const char* base[] = {"123 N MAIN ST",          "45 OLD MILL ROAD EAST", "9 FIRST AVENUE APT 5",
-                        "2 THIRD BOULEVARD",      "77 ELM ST SUITE 200",   "PO BOX 12",
-                        "1600 PENNSYLVANIA AVE NW", "MR JOHN SMITH"};
+  const char* base[] = {"123 N MAIN ST",
+                        "45 OLD MILL ROAD EAST",
+                        "9 FIRST AVENUE APT 5",
+                        "2 THIRD BOULEVARD",
+                        "77 ELM ST SUITE 200",
+                        "PO BOX 12",
+                        "1600 PENNSYLVANIA AVE NW",
+                        "MR JOHN SMITH"};
   std::mt19937 random(7);
   std::vector<std::string> out;
   for (int i = 0; i < count; ++i) {
@@ -74,11 +79,21 @@ std::vector<std::string> messy_records(int count) {
     for (int edits = random() % 4; edits > 0; --edits) {
       const std::size_t at = random() % (s.size() + 1);
       switch (random() % 5) {
-        case 0: s.insert(at, " "); break;
-        case 1: s.insert(at, std::string(1, ".,#-/'"[random() % 6])); break;
-        case 2: if (at < s.size()) s.erase(at, 1); break;
-        case 3: if (at + 1 < s.size()) std::swap(s[at], s[at + 1]); break;
-        default: if (at < s.size()) s[at] = static_cast<char>(std::tolower(s[at])); break;
+        case 0:
+          s.insert(at, " ");
+          break;
+        case 1:
+          s.insert(at, std::string(1, ".,#-/'"[random() % 6]));
+          break;
+        case 2:
+          if (at < s.size()) s.erase(at, 1);
+          break;
+        case 3:
+          if (at + 1 < s.size()) std::swap(s[at], s[at + 1]);
+          break;
+        default:
+          if (at < s.size()) s[at] = static_cast<char>(std::tolower(s[at]));
+          break;
       }
     }
     out.push_back(s);
@@ -146,8 +161,8 @@ double seconds_per_record() {
 }
 
 struct RunResult {
-  std::string bytes;          // every result of every call, then the output files
-  double slowest = 0;         // seconds of the slowest call
+  std::string bytes;   // every result of every call, then the output files
+  double slowest = 0;  // seconds of the slowest call
   int slowest_record = 0;
 };
 

@@ -19,17 +19,17 @@ const char* op_name(FileFaults::Op op) {
   return "?";
 }
 
-// Runs every step, retrying a failed one once; returns the outcome.
-std::string run_steps(Scenario& scenario, const std::function<bool()>& injected,
-                      const std::string& fault, SweepReport& report) {
+}  // namespace
+
+std::string run_scenario(Scenario& scenario, const std::function<bool()>& injected,
+                         const std::string& fault, SweepReport& report) {
   for (const Step& step : scenario.steps()) {
     const int rc = step.run();
     if (rc == 0) continue;
     report.failed_steps.insert(step.name);
     EXPECT_TRUE(injected()) << step.name << " failed with " << rc << " without a fault (" << fault
                             << ")";
-    EXPECT_TRUE(step.fault_codes.count(rc) != 0)
-        << step.name << " gave " << rc << " for " << fault;
+    EXPECT_TRUE(step.fault_codes.count(rc) != 0) << step.name << " gave " << rc << " for " << fault;
     const int again = step.run();
     EXPECT_EQ(again, 0) << step.name << " fails again after " << fault;
     if (again != 0) return "stopped at " + step.name;  // later steps need what it makes
@@ -37,12 +37,11 @@ std::string run_steps(Scenario& scenario, const std::function<bool()>& injected,
   return scenario.outcome();
 }
 
-}  // namespace
-
 std::string clean_outcome(const ScenarioMaker& make) {
   auto scenario = make();
   SweepReport report;
-  const std::string outcome = run_steps(*scenario, [] { return false; }, "no fault", report);
+  const std::string outcome = run_scenario(
+      *scenario, [] { return false; }, "no fault", report);
   scenario->close();
   return outcome;
 }
@@ -54,8 +53,8 @@ SweepReport sweep_scenario_allocations(const ScenarioMaker& make, const MemFs& f
   report.runs = sweep_allocation_failures([&](AllocationFaults& faults) {
     const std::string fault = "failed allocation " + std::to_string(++n);
     auto scenario = make();
-    const std::string outcome =
-        run_steps(*scenario, [&] { return faults.injected(); }, fault, report);
+    const std::string outcome = run_scenario(
+        *scenario, [&] { return faults.injected(); }, fault, report);
     EXPECT_EQ(outcome, expected) << "outcome changed by a " << fault;
     scenario->close();
     EXPECT_EQ(fs.open_streams(), 0) << "stream left open after a " << fault;
@@ -73,8 +72,8 @@ SweepReport sweep_scenario_files(FileFaults::Op op, const ScenarioMaker& make, c
     AllocationFaults blocks;  // counts only, to see that nothing leaks
     {
       auto scenario = make();
-      const std::string outcome =
-          run_steps(*scenario, [&] { return faults.injected(); }, fault, report);
+      const std::string outcome = run_scenario(
+          *scenario, [&] { return faults.injected(); }, fault, report);
       EXPECT_EQ(outcome, expected) << "outcome changed by a " << fault;
       scenario->close();
     }

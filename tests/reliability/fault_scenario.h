@@ -52,4 +52,10 @@ SweepReport sweep_scenario_files(FileFaults::Op op, const ScenarioMaker& make, c
 // The fault-free outcome of a scenario (each step must succeed).
 std::string clean_outcome(const ScenarioMaker& make);
 
+// Runs the steps of one scenario under the checks above (a failed step must have met the
+// fault, give one of its codes, and succeed when run again) and returns its outcome; for
+// sweeps whose outcome rules differ. `fault` names the fault in messages.
+std::string run_scenario(Scenario& scenario, const std::function<bool()>& injected,
+                         const std::string& fault, SweepReport& report);
+
 }  // namespace tovr::test

@@ -28,12 +28,14 @@ class StandardizerTables : public test::Scenario {
   std::vector<test::Step> steps() override {
     return {
         {"mkInit", [this] { return TOVR_mkInit(&mk_); }, {kMkNoMemory}},
-        {"address dictionary", [this] { return mkDictLoad(mk_, "ADDR", "addr", "addr.dct"); },
+        {"address dictionary",
+         [this] { return mkDictLoad(mk_, "ADDR", "addr", "addr.dct"); },
          {kMkNoMemory, kMkDictionaryNotFound}},
         {"classification table",
          [this] { return tkLoadTable(mk_tables(mk_), "ClsTbl0", "street.cls", &row_); },
          {kTkNoMemory, kTkTableNotFound}},
-        {"name dictionary", [this] { return mkDictLoad(mk_, "NAME", "name", "name.dct"); },
+        {"name dictionary",
+         [this] { return mkDictLoad(mk_, "NAME", "name", "name.dct"); },
          {kMkNoMemory, kMkDictionaryNotFound}},
         {"tkInit", [this] { return tkInit(&tk_); }, {kTkInitFailed}},
         {"tokenize", [this] { return tokenize("123 north marhta street"); }, {kTkNoMemory}},
@@ -161,8 +163,8 @@ TEST_F(MatchKeyTablesFaults, EveryFailedAllocationIsReportedAndRecovered) {
 TEST_F(MatchKeyTablesFaults, EveryFailedOpenReadAndSeekIsReportedAndRecovered) {
   for (auto op : {FileFaults::Op::kOpen, FileFaults::Op::kRead, FileFaults::Op::kSeek}) {
     const auto report = test::sweep_scenario_files(op, make, fs_);
-    for (const char* step : {"address dictionary", "classification table", "name dictionary",
-                             "convert"}) {
+    for (const char* step :
+         {"address dictionary", "classification table", "name dictionary", "convert"}) {
       EXPECT_EQ(report.failed_steps.count(step), 1u) << "no file fault reached " << step;
     }
   }

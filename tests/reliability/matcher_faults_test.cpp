@@ -47,10 +47,12 @@ class MatchingRun : public test::Scenario {
   std::vector<test::Step> steps() override {
     return {
         {"mkInit", [this] { return TOVR_mkInit(&mk_); }, {kMkNoMemory}},
-        {"dictionary", [this] { return mkDictLoad(mk_, "ADDR", "addr", "addr.dct"); },
+        {"dictionary",
+         [this] { return mkDictLoad(mk_, "ADDR", "addr", "addr.dct"); },
          {kMkNoMemory, kMkDictionaryNotFound}},
         {"mtInit", [this] { return TOVR_mtInit(&mt_, mk_); }, {1}},
-        {"mtLoad", [this] { return TOVR_mtLoad(mt_, "rules.txt", "ADDR", "rules.lst", &rules_); },
+        {"mtLoad",
+         [this] { return TOVR_mtLoad(mt_, "rules.txt", "ADDR", "rules.lst", &rules_); },
          {1, 2, 5}},
         {"key", [this] { return fill_key(); }, {}},
         {"long list", [this] { return make_list(candidates()); }, {1}},
@@ -73,8 +75,8 @@ class MatchingRun : public test::Scenario {
  private:
   int fill_key() {
     int rc = 0;
-    for (auto [field, value] : {std::pair{"NM", "SMITH"}, std::pair{"ST", "100"},
-                                std::pair{"HN", "104"}}) {
+    for (auto [field, value] :
+         {std::pair{"NM", "SMITH"}, std::pair{"ST", "100"}, std::pair{"HN", "104"}}) {
       std::string v = value;
       rc |= TOVR_mkSet(mk_, "ADDR", field, v.data());
     }
@@ -101,9 +103,8 @@ class MatchingRun : public test::Scenario {
     short weight = 0;
     char side = 0;
     float position = 0;
-    for (short rank = -1; TOVR_mtGetCand(mt_, match_case, rank, record, &weight, &side,
-                                         &position) == 0;
-         --rank) {
+    for (short rank = -1;
+         TOVR_mtGetCand(mt_, match_case, rank, record, &weight, &side, &position) == 0; --rank) {
       ranking_ += std::string(record) + " " + std::to_string(weight) + side +
                   std::to_string(static_cast<int>(position)) + "\n";
     }

@@ -1,8 +1,8 @@
 // Small standardizers of street address lines, used by the reliability tests and the fuzz
 // targets: one process over whole lines, a second program with two processes fed by column
-// pieces of two-line records, and programs whose patterns make the engine search. Its patterns use every kind of operand the engine can
-// search with (floats, the universal class, ranges, value lists, conditions), conversions,
-// retyping, a subroutine and a post section.
+// pieces of two-line records, and programs whose patterns make the engine search. Its patterns use
+// every kind of operand the engine can search with (floats, the universal class, ranges, value
+// lists, conditions), conversions, retyping, a subroutine and a post section.
 #pragma once
 
 #include <string>
@@ -114,7 +114,6 @@ inline constexpr char kNamePatterns[] =
     "  EXIT\n"
     "**\n"
     "  COPY_S [1] {LN}\n";
-
 
 // A program of patterns that make the engine search: many floated operands, universal
 // classes between classes, ranges, conditions, runs of unknown words.

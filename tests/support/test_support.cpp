@@ -258,7 +258,8 @@ struct FileFaultAccess {
   static bool should_fail(FileFaults::Op op) {
     long& c = g_files->calls_[static_cast<int>(op)];
     ++c;
-    if (g_files->fail_at_ != 0 && op == g_files->fail_op_ && c == g_files->fail_at_) {
+    if (g_files->fail_at_ != 0 && op == g_files->fail_op_ &&
+        (c == g_files->fail_at_ || (g_files->fail_rest_ && c > g_files->fail_at_))) {
       g_files->injected_ = true;
       return true;
     }
@@ -325,7 +326,13 @@ FileFaults::~FileFaults() {
 void FileFaults::fail_at(Op op, long n) {
   fail_op_ = op;
   fail_at_ = n == 0 ? 0 : calls_[static_cast<int>(op)] + n;
+  fail_rest_ = false;
   injected_ = false;
+}
+
+void FileFaults::fail_from(Op op, long n) {
+  fail_at(op, n);
+  fail_rest_ = true;
 }
 
 // ---- console ----
