@@ -2,6 +2,10 @@
 // A test whose name begins with DISABLED_ records a finding not yet fixed in its family.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "matchkey/match_key.h"
@@ -129,6 +133,42 @@ TEST(StandardizerRegressions, DISABLED_SpecificationReadErrorIsNotTakenAsEndOfFi
   EXPECT_EQ(rc, 1);
   if (stan != nullptr) TOVR_asCloseStan(stan);
   TOVR_mkClose(mk);
+}
+
+// The bytes of a saved fuzz input.
+std::string saved_input(const std::string& name) {
+  const auto path = std::filesystem::path(__FILE__).parent_path() / "../../fuzz/regressions" / name;
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// A damaged key page held an entry that ran on for 471 characters; the search by head copied
+// its tail whole into the caller's 84-byte buffer.
+TEST(IndexRegressions, NextMatchKeepsTheTailWithinItsBuffer) {
+  const std::string file = saved_input("index/next-match-tail-past-its-buffer");
+  ASSERT_GT(file.size(), 2048u);
+  test::MemFs fs;
+  test::ConsoleCapture console;
+  fs.put("t.idx", file);
+  const char* const statements[] = {"FILE t.idx\nINDEX 3 CITY\nINDEX 7 ZIP\nEND", nullptr};
+  int status = -1;
+  TOVR_Db* db = TOVR_dbOpen("CITY", 'R', 'S', &status, 8, 10, 10, statements, "SIG", 1);
+  ASSERT_NE(db, nullptr) << status;
+  struct {
+    char tail[84];
+    char canary[512];
+  } out;
+  std::memset(out.canary, 'C', sizeof out.canary);
+  for (const char* head : {"KEY0", "KEY37", "KEY74", "SMITH", "GROUP", "10000", "10007", "A"}) {
+    if (TOVR_dbFindMatch(db, head) != 0) continue;
+    for (int i = 0; i < 1000 && TOVR_dbNextMatch(db, out.tail) == 0; ++i) {
+      EXPECT_NE(std::memchr(out.tail, '\0', sizeof out.tail), nullptr) << head;
+    }
+  }
+  EXPECT_EQ(std::string(out.canary, sizeof out.canary), std::string(sizeof out.canary, 'C'));
+  TOVR_dbClose(&db);
 }
 
 }  // namespace
