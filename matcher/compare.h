@@ -57,8 +57,11 @@ std::int16_t compare_values(std::int16_t type, const MatchDef& def, const Weight
                             Text cand, CompareContext& ctx);
 
 // The string comparator's similarity of two values, 0 to 900 (900 for equal values); the
-// values are taken as they are. Needs a.length + b.length bytes of marker space.
+// values are taken as they are. Needs a.length + b.length bytes of marker space (used only
+// for values over 64 characters).
 int similarity_score(Text a, Text b, char* marks);
+// The same score by the plain character-by-character walk, always in the marker space.
+int similarity_score_plain(Text a, Text b, char* marks);
 
 // Shared arithmetic, exposed for the comparison files.
 namespace weight_math {
