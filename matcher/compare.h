@@ -43,7 +43,10 @@ struct Weights {
   std::int16_t disagree = 0;
   std::int16_t middle = 0;
 };
-Weights weights_of(const MatchDef& def);
+inline Weights weights_of(const MatchDef& def) {
+  if (def.reverse != 0) return Weights{def.disagree, def.agree, def.middle};
+  return Weights{def.agree, def.disagree, def.middle};
+}
 
 // The weight of def for a candidate record of record_length characters, reading the match
 // key values from mk_record. A candidate field that does not lie wholly inside the record
