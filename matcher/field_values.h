@@ -78,6 +78,41 @@ inline bool is_numeric(Text v) {
       v, [](char c) { return field_detail::is_digit(c) || c == ' ' || c == '-' || c == '.'; });
 }
 
+// A value's number and its two tests in one: the number as read_number reads it, whether
+// is_numeric holds and whether is_blank holds.
+struct Reading {
+  long long value = 0;
+  bool numeric = true;
+  bool blank = true;
+};
+
+inline Reading read_value(Text v) {
+  Reading r;
+  const char* d = v.data;
+  const int n = v.length;
+  int i = 0;
+  while (i < n && d[i] == ' ') ++i;
+  if (i == n) return r;
+  r.blank = false;
+  bool negative = false;
+  if (d[i] == '-' || d[i] == '+') {
+    negative = d[i] == '-';
+    r.numeric = negative;  // a plus sign is read, but is not a numeric character
+    ++i;
+  }
+  long long value = 0;
+  for (; i < n && field_detail::is_digit(d[i]); ++i) {
+    value = value * 10 + (d[i] - '0');
+    if (value > field_detail::kReadingLimit) value = field_detail::kReadingLimit;
+  }
+  r.value = negative ? -value : value;
+  for (; r.numeric && i < n; ++i) {
+    const char c = d[i];
+    r.numeric = field_detail::is_digit(c) || c == ' ' || c == '-' || c == '.';
+  }
+  return r;
+}
+
 // Every character is a digit or a blank (the count fields of arrays).
 inline bool is_count_numeric(Text v) {
   return field_detail::all_of(v, [](char c) { return field_detail::is_digit(c) || c == ' '; });

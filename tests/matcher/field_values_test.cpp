@@ -1,5 +1,6 @@
 // Fast forms of the value helpers against their plain twins on random values: trailing
-// blanks dropped a word at a time, and day numbers of dates written in digits only.
+// blanks dropped a word at a time, day numbers of dates written in digits only, and the
+// one-pass reading of a number with its tests.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -82,6 +83,18 @@ TEST(FieldValuesTest, DayNumbersOfDigitDatesEqualThePartByPartReading) {
   EXPECT_EQ(day_number({"18010301", 8}, true, ctx), 365 + 31 + 28 + 1);
   // Month 13 and beyond count the whole year.
   EXPECT_EQ(day_number({"18001501", 8}, true, ctx), 365 + 1);
+}
+
+TEST(FieldValuesTest, OneReadingGivesTheNumberAndBothTests) {
+  Lcg rnd(5);
+  for (int round = 0; round < 20000; ++round) {
+    const std::string v = random_value(rnd, rnd.below(9), round % 3 ? "0123456789  -.+" : " 0A");
+    const Text t{v.data(), static_cast<int>(v.size())};
+    const Reading r = read_value(t);
+    ASSERT_EQ(r.value, read_number(t)) << "[" << v << "]";
+    ASSERT_EQ(r.numeric, is_numeric(t)) << "[" << v << "]";
+    ASSERT_EQ(r.blank, is_blank(t)) << "[" << v << "]";
+  }
 }
 
 }  // namespace
