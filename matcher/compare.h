@@ -70,10 +70,22 @@ int similarity_score_plain(Text a, Text b, char* marks);
 namespace weight_math {
 
 // trunc(p), kept within +-2^30 so that tolerances and products stay in range.
-long long truncate(float p);
+inline long long truncate(float p) {
+  constexpr float kLimit = 1073741824.0f;  // 2^30
+  if (!(p == p)) return 0;
+  if (p >= kLimit) return 1073741824LL;
+  if (p <= -kLimit) return -1073741824LL;
+  return static_cast<long long>(p);
+}
 
 // A weight kept between the disagreement and the agreement weight.
-std::int16_t bounded(const Weights& w, long long weight);
+inline std::int16_t bounded(const Weights& w, long long weight) {
+  const long long low = w.agree < w.disagree ? w.agree : w.disagree;
+  const long long high = w.agree < w.disagree ? w.disagree : w.agree;
+  if (weight < low) weight = low;
+  if (weight > high) weight = high;
+  return static_cast<std::int16_t>(weight);
+}
 
 // A + (D - A) * d / t, never beyond D.
 std::int16_t prorated(const Weights& w, long long d, long long t);

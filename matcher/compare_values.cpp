@@ -9,22 +9,6 @@ namespace tovr {
 
 namespace weight_math {
 
-long long truncate(float p) {
-  constexpr float kLimit = 1073741824.0f;  // 2^30
-  if (!(p == p)) return 0;
-  if (p >= kLimit) return 1073741824LL;
-  if (p <= -kLimit) return -1073741824LL;
-  return static_cast<long long>(p);
-}
-
-std::int16_t bounded(const Weights& w, long long weight) {
-  const long long low = w.agree < w.disagree ? w.agree : w.disagree;
-  const long long high = w.agree < w.disagree ? w.disagree : w.agree;
-  if (weight < low) weight = low;
-  if (weight > high) weight = high;
-  return static_cast<std::int16_t>(weight);
-}
-
 std::int16_t prorated(const Weights& w, long long d, long long t) {
   return bounded(w, w.agree + (static_cast<long long>(w.disagree) - w.agree) * d / t);
 }

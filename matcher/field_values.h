@@ -121,14 +121,18 @@ inline bool is_count_numeric(Text v) {
 // Without its trailing blanks; a value of blanks only keeps one.
 inline Text trim_trailing(Text v) {
   if constexpr (std::endian::native == std::endian::little) {
-    // Eight characters at a time while more than eight are left: the last character that is
-    // not a blank is the highest byte of the word that differs from eight blanks.
-    while (v.length > 8) {
+    // Eight characters at a time while eight are left: the last character that is not a
+    // blank is the highest byte of the word that differs from eight blanks.
+    while (v.length >= 8) {
       std::uint64_t word;
       std::memcpy(&word, v.data + v.length - 8, sizeof word);
       word ^= field_detail::kEightBlanks;
       if (word != 0) {
         v.length -= std::countl_zero(word) / 8;
+        return v;
+      }
+      if (v.length == 8) {
+        v.length = 1;
         return v;
       }
       v.length -= 8;
