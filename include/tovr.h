@@ -230,11 +230,16 @@ TOVR_API void TOVR_dbDeleteQueryResult(TOVR_QueryResult *r);
 
 /* ---- Standardizer ------------------------------------------------------------------- */
 
-/* Compiles a specification file and what it names; 0 on success, 1 on failure (details go
- * to the console). */
+/* Compiles a standardizer file and the classification tables, dictionaries and pattern files
+ * it names, loading each distinct dictionary into mk as a match key layout; 0 on success, 1
+ * on any failure (the details go to the console). *handle is set as soon as the block exists,
+ * also when the compile fails later: release it with TOVR_asCloseStan in both cases. Adds the
+ * record length of every match key loaded to *totalKeyLength (which it never resets). */
 TOVR_API short TOVR_asStanComp(const char *specFile, TOVR_Stan **handle, TOVR_Mk *mk,
                                short *totalKeyLength);
-/* Releases a standardizer and its match key layouts. */
+/* Releases a standardizer: closes its output files, removes its match key layouts and frees
+ * everything it owns; 0, 1 for a null handle or one without the "STAN" tag (nothing is
+ * freed), 16 when a token list cannot be released, 23 when a layout cannot be removed. */
 TOVR_API int TOVR_asCloseStan(TOVR_Stan *handle);
 /* Standardizes the next input record; 11 at end of input. */
 TOVR_API int TOVR_asProcStan(TOVR_Stan *h, char *inputArea, char *keys, char *auxText,

@@ -1,0 +1,83 @@
+// The state of one run: one process's compiled program over one record's token list.
+//
+// Tokens are never copied for matching: an operand binds token numbers (indexes into the
+// list), and a range on the operand selects a part of them. When a pattern has matched, the
+// texts of every operand are taken from its selected tokens once, so that the actions of the
+// pattern all see the texts as they were at the match, whatever an earlier action of the
+// chain did to the tokens.
+#pragma once
+
+#include <cstdint>
+
+#include "stancomp/stan.h"
+#include "stanengine/token.h"
+
+namespace tovr {
+
+inline constexpr int kMaxRunTokens = 30;  // tokens of one list that a run uses
+// Room of an operand's text: 30 values of up to 39 characters, blanks between, terminator.
+inline constexpr int kOperandTextSize = kMaxRunTokens * kTokenValueSize + 1;
+inline constexpr int kFieldValueSize = 257;  // a match key field value and its terminator
+inline constexpr char kNullClass = '0';
+
+struct Binding {
+  short start;  // where the operand began looking for its tokens
+  short count;  // tokens bound
+  short token[kMaxRunTokens];
+  short first;  // the selection by the operand's range: indexes into token[]
+  short last;
+};
+
+struct OperandTexts {
+  char joined[kOperandTextSize];
+  char spaced[kOperandTextSize];
+  char abbrev[kTokenAbbrevSize];
+  char close[kTokenValueSize];
+};
+
+struct RunState {
+  Stan* stan;
+  int process;
+  const ProcessProgram* program;
+  const short* code;
+  const int* fail;
+  const int* arg;
+  int code_count;
+  const char* text;  // the process's input text
+
+  int list;  // table number of the token list
+  Token* tokens;
+  int count;  // tokens used, at most kMaxRunTokens
+  std::uint32_t present;
+  std::uint32_t repeated;
+
+  int pc;
+  bool resumed;  // the program counter came from a fail address
+  int pattern;
+  const Pattern* pat;
+  int pos;  // the token after the tokens bound so far
+  Binding bind[kMaxOperands];
+  char field_text[kMaxOperands][kFieldValueSize];  // values of field operands
+  short float_start;                               // the start a loop head chose
+  short universal_stop[kMaxOperands];              // the token a `**` stopped before
+
+  OperandTexts texts[kMaxOperands];  // prepared when the pattern matched
+  int last_action;                   // the action performed last in this match
+  bool field_written;
+  int last_call;
+  int status;  // the run's error, once one occurred
+};
+
+// Bit of a class character in the class sets; -1 for classes without one.
+int class_bit(char cls);
+
+// Computes the present and repeated class sets over the used tokens.
+void compute_class_sets(RunState& r);
+
+// The first visible (not NULL-class) token at or after i; r.count when none.
+int visible_from(const RunState& r, int i);
+
+// Ends the run with a status after printing a status text as a console line.
+bool run_error(RunState& r, int status, const char* text);
+
+}  // namespace tovr
