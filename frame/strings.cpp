@@ -1,23 +1,23 @@
 #include "frame/strings.h"
 
-#include <cctype>
 #include <cstring>
 
 namespace tovr {
-namespace {
-
-unsigned char upper_byte(char c) {
-  return static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(c)));
-}
-
-}  // namespace
 
 bool is_letter(int c) {
   const int b = c & 0xFF;
   if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) return true;
   switch (b) {
-    case 0x8A: case 0x8C: case 0x8E: case 0x9A: case 0x9C: case 0x9E: case 0x9F:
-    case 0xAA: case 0xB5: case 0xBA:
+    case 0x8A:
+    case 0x8C:
+    case 0x8E:
+    case 0x9A:
+    case 0x9C:
+    case 0x9E:
+    case 0x9F:
+    case 0xAA:
+    case 0xB5:
+    case 0xBA:
       return true;
     default:
       return b >= 0xC0 && b != 0xD7 && b != 0xF7;
@@ -25,14 +25,14 @@ bool is_letter(int c) {
 }
 
 char* str_upper(char* s) {
-  for (char* p = s; *p != '\0'; ++p) *p = static_cast<char>(upper_byte(*p));
+  for (char* p = s; *p != '\0'; ++p) *p = static_cast<char>(upper_char(*p));
   return s;
 }
 
 int str_icmp(const char* a, const char* b) {
   for (;; ++a, ++b) {
-    const unsigned char ca = upper_byte(*a);
-    const unsigned char cb = upper_byte(*b);
+    const unsigned char ca = upper_char(*a);
+    const unsigned char cb = upper_char(*b);
     if (ca != cb) return ca < cb ? -1 : 1;
     if (ca == '\0') return 0;
   }
@@ -40,8 +40,8 @@ int str_icmp(const char* a, const char* b) {
 
 int str_nicmp(const char* a, const char* b, int n) {
   for (int i = 0; i < n; ++i) {
-    const unsigned char ca = upper_byte(a[i]);
-    const unsigned char cb = upper_byte(b[i]);
+    const unsigned char ca = upper_char(a[i]);
+    const unsigned char cb = upper_char(b[i]);
     if (ca != cb) return ca < cb ? -1 : 1;
     if (ca == '\0') return 0;
   }

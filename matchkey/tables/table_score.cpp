@@ -1,7 +1,6 @@
 // tblScore: a Jaro-style similarity of a table entry and a key, scaled to 900, with an
 // optional allowance for characters that optical character reading confuses.
 #include <array>
-#include <cctype>
 #include <cstring>
 
 #include "frame/strings.h"
@@ -46,14 +45,15 @@ const char* confusion_list(char c) {
   return code >= 32 && code <= 127 ? kConfusionIndex[code - 32] : "";
 }
 
-unsigned char upper(char c) {
-  return static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(c)));
-}
+unsigned char upper(char c) { return upper_char(c); }
 
 class Scorer {
  public:
   Scorer(const char* s1, int len1, const char* s2, int len2)
       : s1_(s1), s2_(s2), len1_(len1), len2_(len2) {
+    // Only the markers of the two values' characters are used.
+    std::memset(matched1_, 0, static_cast<std::size_t>(len1));
+    std::memset(matched2_, 0, static_cast<std::size_t>(len2));
     const int maxlen = len1 > len2 ? len1 : len2;
     window_ = maxlen <= 10 ? 2 : maxlen <= 15 ? 3 : 4;
   }
@@ -142,8 +142,8 @@ class Scorer {
   int len2_;
   int window_ = 2;
   int m_ = 0;
-  bool matched1_[kTblMaxKey] = {};
-  bool matched2_[kTblMaxScoreKey] = {};
+  bool matched1_[kTblMaxKey];
+  bool matched2_[kTblMaxScoreKey];
 };
 
 }  // namespace
