@@ -29,21 +29,29 @@ char* str_upper(char* s) {
   return s;
 }
 
+// Equal bytes are equal in upper case too, so only differing bytes are upper-cased; a NUL
+// beside any other byte always differs in upper case.
 int str_icmp(const char* a, const char* b) {
   for (;; ++a, ++b) {
+    if (*a == *b) {
+      if (*a == '\0') return 0;
+      continue;
+    }
     const unsigned char ca = upper_char(*a);
     const unsigned char cb = upper_char(*b);
     if (ca != cb) return ca < cb ? -1 : 1;
-    if (ca == '\0') return 0;
   }
 }
 
 int str_nicmp(const char* a, const char* b, int n) {
   for (int i = 0; i < n; ++i) {
+    if (a[i] == b[i]) {
+      if (a[i] == '\0') return 0;
+      continue;
+    }
     const unsigned char ca = upper_char(a[i]);
     const unsigned char cb = upper_char(b[i]);
     if (ca != cb) return ca < cb ? -1 : 1;
-    if (ca == '\0') return 0;
   }
   return 0;
 }
