@@ -143,9 +143,10 @@ TOVR_API int TOVR_mtLoad(TOVR_Mt *mt, const char *rulesFile, const char *mk,
 TOVR_API int TOVR_mtFreeRules(TOVR_Rules **rules);
 /* Writes the message text of a matcher status code into text (at least 59 bytes). */
 TOVR_API void TOVR_mtQueryCodeEnum(int code, char *text);
-/* Creates (or reuses) an empty candidate list for records of recordLength bytes. Returns 0
- * with *list set, or with *list null: 11 invalid mt, 9 list null, 7 recordLength not
- * positive, 8 all ten lists in use, 1 no memory. */
+/* Creates an empty candidate list for records of recordLength bytes, or takes again a freed
+ * list of that length. Returns 0 with *list set, or with *list null: 11 invalid mt, 9 list
+ * null, 7 recordLength not positive, 8 ten lists made and none of them free with that
+ * length, 1 no memory. */
 TOVR_API int TOVR_mtNewList(TOVR_Mt *mt, short recordLength, TOVR_List **list);
 /* Appends a copy of a candidate record (recordLength characters, blank-filled after a
  * shorter text). Returns 0, 11 invalid mt, 9 invalid list, 8 the list holds 32767
@@ -175,38 +176,56 @@ TOVR_API int TOVR_mtClose(TOVR_Mt *mt);
 
 /* ---- Disk index --------------------------------------------------------------------- */
 
-/* Opens (or creates) the index sequence indexName; *status receives the outcome. */
+/* Opens the index sequence indexName named in the cross-reference statements (the host's
+ * list ending with END, or "indxname.xrf" when statements is null or starts empty), creating
+ * its file or its header when missing. Returns the handle (the same one again for an open
+ * sequence) with *status 0 (opened), 1 (file created) or 2 (sequence created); or null with
+ * *status 3 (unknown name or bad file), 4 (statement file missing), 5 (statement errors),
+ * 6 (bad parameter) or 9 (no space or memory). */
 TOVR_API TOVR_Db *TOVR_dbOpen(const char *indexName, char keyCoding, char hashWidth, int *status,
                               short bufferCount, short initialPages, short extensionSize,
                               const char *const *statements, const char *signature,
                               short writeFlag);
-/* Flushes and closes an index handle; sets *h to null. */
+/* Flushes and closes an index handle and sets *h to null; 0, or 13 for an invalid handle. */
 TOVR_API int TOVR_dbClose(TOVR_Db **h);
-/* Writes every changed page of the handle's files to disk. */
+/* Inserts what the insert cache holds, then writes every changed page of the handle's file;
+ * 0, or 13 for an invalid handle. */
 TOVR_API int TOVR_dbFlush(TOVR_Db *h);
-/* Closes an index handle and deletes its index; sets *h to null. */
+/* Frees every page of the handle's sequence, closes the handle and sets *h to null; 0, or 13
+ * for an invalid handle. */
 TOVR_API int TOVR_dbRemove(TOVR_Db **h);
-/* Tells whether path is an index file carrying signature. */
+/* 1 when path is an index file whose signature text equals signature exactly, else 0. */
 TOVR_API int TOVR_dbIsValidFile(const char *path, const char *signature);
-/* Reads the metadata text of an index file into text (size bytes). */
+/* Copies at most size characters of the file's description text and a terminator into text
+ * (size + 1 bytes); 0, or 3 when the file is missing or not an index file. */
 TOVR_API int TOVR_dbGetMetadata(const char *path, char *text, int size);
-/* Writes the metadata text of an index file. */
+/* Replaces the file's description text (at most 759 characters); 0, 3 (missing or not an
+ * index file) or 9 (the label could not be written). */
 TOVR_API int TOVR_dbSetMetadata(const char *path, const char *text);
-/* Sets the record count that bitmaps and complements use. */
+/* Sets the record-count value to recordCount / 32 and returns it; a relation whose pointer
+ * count exceeds it becomes a bitmap. The handle is not used. */
 TOVR_API int TOVR_dbSetNumRecords(TOVR_Db *h, int recordCount);
-/* Writes the message text of an index status code into text. */
+/* Copies the message of an index status code into text (at least 60 bytes); codes other than
+ * 0..18 read "Return code undefined". */
 TOVR_API void TOVR_dbQueryCodeEnum(int code, char *text);
-/* Adds record pointer recPtr to key. */
+/* Adds record pointer recPtr (1..2^31-1) to key (at most 83 characters). An empty key does
+ * nothing (0). flag 1: the key must be new. Returns 0, 9 (no space), 11 (key exists),
+ * 12 (pointer already there, or a bad key or pointer) or 13 (invalid handle); with the insert
+ * cache on, the pair is only recorded and the status is that of the flush it triggers. */
 TOVR_API int TOVR_dbInsert(TOVR_Db *h, const char *key, int recPtr, int flag);
-/* Removes record pointer recPtr from key. */
+/* Removes record pointer recPtr from key: 0, 7 (key not found or pointer 0), 8 (pointer not
+ * there), 9, 13, or 18 when the key's bitmap became a relation. */
 TOVR_API int TOVR_dbDelete(TOVR_Db *h, const char *key, int recPtr);
-/* Removes key with all its record pointers. */
+/* Removes key with all its record pointers: 0, 7 (not found), 9 or 13. */
 TOVR_API int TOVR_dbDeleteAll(TOVR_Db *h, const char *key);
-/* Starts a search for keys matching key. */
+/* Starts a search of the keys whose head matches key (at most 79 characters): 0, 3 (no
+ * match) or 13. */
 TOVR_API int TOVR_dbFindMatch(TOVR_Db *h, const char *key);
-/* Hands out the next key of a TOVR_dbFindMatch search. */
+/* Copies the tail of the next key of a TOVR_dbFindMatch search into tail (84 bytes): 0, -1
+ * when there are no more, 13 for an invalid handle or a search that is over. */
 TOVR_API int TOVR_dbNextMatch(TOVR_Db *h, char *tail);
-/* Adds the 0-terminated list of record pointers to key. */
+/* Adds the 0-terminated list of record pointers to key: 0, 9, 12 (empty key, or a repeated
+ * pointer while the key is not yet a relation or is a bitmap) or 13. */
 TOVR_API int TOVR_dbInsertGroup(TOVR_Db *h, const char *key, const int *recPtrs);
 /* Compiles and evaluates a query; 0 on success, or the position of an error (0xFFFE). */
 TOVR_API unsigned short TOVR_dbParse(TOVR_Db *h, const char *query, float threshold,
@@ -217,9 +236,11 @@ TOVR_API int TOVR_dbFind(TOVR_Db *h, const char *key);
 TOVR_API int TOVR_dbGetNext(TOVR_Db *h);
 /* Starts reading the record pointers of every key. */
 TOVR_API int TOVR_dbList(TOVR_Db *h);
-/* Sets the capacity of the insert cache in (key, pointer) pairs. */
+/* Sets the insert cache's capacity in pairs (below 1: off; shrinking inserts what is held
+ * first): 0, or 13 for an invalid handle or when the pairs cannot be allocated. */
 TOVR_API int TOVR_dbSetInsertCacheSize(TOVR_Db *h, int capacity);
-/* Writes the insert cache to the index. */
+/* Inserts the pairs held, sorted by key when more than four, skipping repeats; returns the
+ * status of the last pair (0 when none was held), or 13 for an invalid handle. */
 TOVR_API int TOVR_dbFlushInsertCache(TOVR_Db *h);
 /* Takes the result set of the latest query away from the handle. */
 TOVR_API TOVR_QueryResult *TOVR_dbReturnQueryResult(TOVR_Db *h);

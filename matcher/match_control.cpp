@@ -14,20 +14,6 @@ using namespace mt_text;
 
 const char kNoTag[4] = {0, 0, 0, 0};
 
-bool read_by_active_case(const MatchControl& mc, const CandBlock* list) {
-  for (int i = 0; i < mc.case_count; ++i) {
-    if (mc.cases[i].in_use != 0 && mc.cases[i].match_case->list == list) return true;
-  }
-  return false;
-}
-
-void forget_cached(MatchControl& mc, const CandBlock* list) {
-  if (mc.cache_list != list) return;
-  mc.cache_list = nullptr;
-  mc.cache_block = nullptr;
-  mc.cache_first = 0;
-}
-
 CaseSlot* take_case_slot(MatchControl& mc, int* status) {
   for (int i = 0; i < mc.case_count; ++i) {
     if (mc.cases[i].in_use == 0) return &mc.cases[i];
@@ -73,27 +59,11 @@ int open_list(MatchControl& mc, std::int16_t record_length, CandBlock** out) {
       return kOk;
     }
   }
-  ListSlot* slot = nullptr;
-  if (mc.list_count < kMaxLists) {
-    slot = &mc.lists[mc.list_count];
-  } else {
-    for (ListSlot& s : mc.lists) {
-      if (s.in_use == 0 && !read_by_active_case(mc, s.list)) {
-        slot = &s;
-        break;
-      }
-    }
-    if (slot == nullptr) return kTooManyHandles;
-  }
+  // Slots keep their record length for good: a free slot of another length stays free.
+  if (mc.list_count == kMaxLists) return kTooManyHandles;
   CandBlock* list = new_list(record_length);
   if (list == nullptr) return kNoMemory;
-  if (slot->list != nullptr) {
-    forget_cached(mc, slot->list);
-    free_list(slot->list);
-  } else {
-    ++mc.list_count;
-  }
-  *slot = ListSlot{list, record_length, 1};
+  mc.lists[mc.list_count++] = ListSlot{list, record_length, 1};
   *out = list;
   return kOk;
 }

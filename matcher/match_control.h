@@ -13,8 +13,8 @@ MatchControl* new_control(TOVR_Mk* mk);  // null when memory runs out
 void close_control(MatchControl* mc);    // every list and case, then the block
 
 // An empty list for records of record_length characters: a free list of that length is
-// taken again; else a new slot is filled while there are fewer than ten; else a free slot of
-// another length gets a new list, unless a case still reads its old one.
+// taken again; else a new slot is filled while there are fewer than ten; else
+// kTooManyHandles.
 int open_list(MatchControl& mc, std::int16_t record_length, CandBlock** out);
 
 // Empties one of the block's lists in use and frees its slot.

@@ -129,8 +129,6 @@ inline constexpr const char* kModeArray = "ARRAY";
 // Line reading and operands.
 inline constexpr const char* kTooManyOperands = "Maximum number of operands exceeded";
 inline constexpr const char* kOperandTooLarge = "Operand too large";
-inline constexpr const char* kLineTooLong = "Line longer than 254 characters";
-inline constexpr const char* kLineHasNul = "Line contains a NUL character";
 inline constexpr const char* kUnknownCommand = "Command not recognized";
 
 // Shared by the defining statements.

@@ -5,19 +5,16 @@
 
 namespace tovr {
 
-inline constexpr int kMaxLineLength = 254;  // characters of a line, its line end not counted
+inline constexpr int kMaxLineLength = 254;  // characters of one read, its line end included
 inline constexpr int kMaxOperands = 20;
 inline constexpr int kMaxOperandLength = 32;
 
-// One line as read, with its line end. A line longer than kMaxLineLength keeps its first
-// kMaxLineLength characters and a line end; the rest of it is skipped.
+// One line as read, with its line end when it fits. A read takes at most kMaxLineLength
+// characters, so the rest of a longer line is read as a line of its own; a NUL byte ends the
+// text that the parser sees.
 struct RulesLine {
-  // Room for the longest accepted line with a CR LF end and the terminator, and a margin
-  // that tells an over-long line from the longest accepted one.
-  static constexpr int kBufferSize = kMaxLineLength + 6;
+  static constexpr int kBufferSize = kMaxLineLength + 1;
   char text[kBufferSize] = {};
-  bool too_long = false;
-  bool has_nul = false;  // the line held a NUL byte (binary data)
 };
 
 // Reads the next line; false at end of file.

@@ -51,10 +51,6 @@ bool RulesParser::hand_over_variables() {
 }
 
 void RulesParser::parse_line() {
-  // A line that is too long or holds binary data is not split: what it would yield is
-  // not what its writer meant.
-  if (line_.too_long) return error(mt_text::kLineTooLong);
-  if (line_.has_nul) return error(mt_text::kLineHasNul);
   split_operands(line_.text, ops_);
   if (ops_.count == 0) return;
   for (int i = 0; i < ops_.cut; ++i) error(mt_text::kOperandTooLarge);
@@ -142,11 +138,9 @@ int RulesParser::find_variable(const char* name) const {
 }
 
 bool RulesParser::previous_line_is_array_sep() const {
-  // The keyword may be indented like any other.
-  const char* p = previous_;
-  while (*p == ' ' || *p == '\t') ++p;
+  // The line itself must begin with the keyword: an indented ARRAY_SEP line does not.
   const int n = static_cast<int>(std::strlen(mt_text::kKeyArraySep));
-  return str_nicmp(p, mt_text::kKeyArraySep, n) == 0;
+  return str_nicmp(previous_, mt_text::kKeyArraySep, n) == 0;
 }
 
 void RulesParser::error(const char* message) {

@@ -33,15 +33,14 @@ Mode mode_of(short command) {
   }
 }
 
-const char* operand_text_for(const RunState& r, const PatternAction& a, int k) {
-  const OperandTexts& t = r.texts[k];
-  switch (a.command) {
-    case kActCopyS: return t.spaced;
+TextKind text_kind_of(short command) {
+  switch (command) {
+    case kActCopyS: return TextKind::kSpaced;
     case kActCopyA:
     case kActConcatA:
-    case kActPrefixA: return t.abbrev;
-    case kActCopyC: return t.close;
-    default: return t.joined;
+    case kActPrefixA: return TextKind::kAbbrev;
+    case kActCopyC: return TextKind::kClose;
+    default: return TextKind::kJoined;
   }
 }
 
@@ -53,7 +52,7 @@ bool source_text(RunState& r, const PatternAction& a, char* out) {
   switch (a.source_kind) {
     case kSourceOperand:
       if (a.source_operand >= 0 && a.source_operand < kMaxOperands) {
-        copy_text(out, kOperandTextSize, operand_text_for(r, a, a.source_operand));
+        operand_action_text(r, a.source_operand, text_kind_of(a.command), out);
       }
       range_message = engine_text::kRangeSpecified;
       break;

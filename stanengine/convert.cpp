@@ -167,10 +167,11 @@ class Converter {
     const int k = a_.source_operand;
     if (k < 0 || k >= kMaxOperands) return true;
     if (a_.convert_mode == kConvertTemp) {
-      OperandTexts& t = r_.texts[k];
+      char* text = r_.temp_text[k];
+      operand_action_text(r_, k, TextKind::kJoined, text);
       bool changed = false;
-      if (!convert_text(t.joined, sizeof t.joined, &changed)) return false;
-      if (changed) copy_text(t.spaced, sizeof t.spaced, t.joined);
+      if (!convert_text(text, kOperandTextSize, &changed)) return false;
+      r_.temp_set[k] = r_.temp_set[k] || changed;
       return true;
     }
     const Binding& b = r_.bind[k];

@@ -98,6 +98,42 @@ char* user_variable(Stan& stan, const char* name) {
   return nullptr;
 }
 
+void operand_action_text(const RunState& r, int k, TextKind kind, char* out) {
+  out[0] = '\0';
+  if (kind == TextKind::kJoined || kind == TextKind::kSpaced) {
+    if (r.temp_set[k]) {
+      copy_text(out, kOperandTextSize, r.temp_text[k]);
+      return;
+    }
+    if (r.pat != nullptr && r.pat->kind[k] == kOperandField) {
+      copy_text(out, kFieldValueSize, r.field_text[k]);
+      return;
+    }
+  }
+  const Binding& b = r.bind[k];
+  if (b.count == 0 || b.first > b.last) return;
+  const Token& first = r.tokens[b.token[b.first]];
+  switch (kind) {
+    case TextKind::kAbbrev:
+      if (b.first == b.last) copy_text(out, kTokenAbbrevSize, first.TokenAbbrev);
+      return;
+    case TextKind::kClose:
+      copy_text(out, kTokenValueSize, first.TokenClose);
+      return;
+    default:
+      break;
+  }
+  std::size_t n = 0;
+  for (int i = b.first; i <= b.last && i < b.count; ++i) {
+    const Token& t = r.tokens[b.token[i]];
+    const std::size_t length = strnlen(t.TokenValue, kTokenValueSize - 1);
+    if (kind == TextKind::kSpaced && n > 0) out[n++] = ' ';
+    std::memcpy(out + n, t.TokenValue, length);
+    n += length;
+  }
+  out[n] = '\0';
+}
+
 void operand_match_text(const RunState& r, int k, char* text, char* abbrev) {
   text[0] = '\0';
   abbrev[0] = '\0';

@@ -17,6 +17,12 @@ bool range_given(const int range[2]);
 // and leaves the text as it is.
 void apply_text_range(char* text, const int range[2], const char* message);
 
+// Texts of an operand for the actions: its selected tokens' values joined, or joined by
+// blanks, the abbreviation of its only selected token, the table entry of its first one.
+// A field operand's text is the field's value; a TEMP conversion replaces joined and spaced.
+enum class TextKind { kJoined, kSpaced, kAbbrev, kClose };
+void operand_action_text(const RunState& r, int k, TextKind kind, char* out);
+
 // The value of a user variable; null when the table has no such name.
 char* user_variable(Stan& stan, const char* name);
 

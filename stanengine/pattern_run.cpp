@@ -84,45 +84,6 @@ Next pattern_start(RunState& r) {
   return Next::kNext;
 }
 
-void copy_selected(const RunState& r, int k, OperandTexts& out) {
-  const Binding& b = r.bind[k];
-  std::size_t joined = 0;
-  std::size_t spaced = 0;
-  out.abbrev[0] = '\0';
-  out.close[0] = '\0';
-  for (int i = b.first; i <= b.last && i < b.count; ++i) {
-    const Token& t = r.tokens[b.token[i]];
-    const std::size_t n = strnlen(t.TokenValue, kTokenValueSize - 1);
-    if (spaced > 0) out.spaced[spaced++] = ' ';
-    std::memcpy(out.spaced + spaced, t.TokenValue, n);
-    std::memcpy(out.joined + joined, t.TokenValue, n);
-    spaced += n;
-    joined += n;
-    if (i == b.first) std::memcpy(out.close, t.TokenClose, sizeof out.close);
-  }
-  out.joined[joined] = '\0';
-  out.spaced[spaced] = '\0';
-  out.close[kTokenValueSize - 1] = '\0';
-  if (b.last == b.first && b.first < b.count) {
-    std::memcpy(out.abbrev, r.tokens[b.token[b.first]].TokenAbbrev, sizeof out.abbrev);
-    out.abbrev[kTokenAbbrevSize - 1] = '\0';
-  }
-}
-
-void prepare_texts(RunState& r) {
-  for (int k = 0; k < kMaxOperands; ++k) {
-    OperandTexts& t = r.texts[k];
-    if (k < r.pat->operand_count && r.pat->kind[k] == kOperandField) {
-      std::memcpy(t.joined, r.field_text[k], kFieldValueSize);
-      std::memcpy(t.spaced, r.field_text[k], kFieldValueSize);
-      t.abbrev[0] = '\0';
-      t.close[0] = '\0';
-      continue;
-    }
-    copy_selected(r, k, t);
-  }
-}
-
 // A multi-retype pattern binds every token of its class, in token order, up to its count.
 void bind_multi_retype(RunState& r) {
   Binding& b = r.bind[0];
@@ -137,7 +98,7 @@ void bind_multi_retype(RunState& r) {
 Next pattern_matched(RunState& r) {
   if (r.pat == nullptr) return Next::kFail;
   if (r.pat->multi_retype != 0) bind_multi_retype(r);
-  prepare_texts(r);
+  for (bool& set : r.temp_set) set = false;
   r.last_action = -1;
   if (r.stan->debug) {
     file_message(r.stan->output_file, engine_text::kPatternMatched,

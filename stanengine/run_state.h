@@ -1,10 +1,9 @@
 // The state of one run: one process's compiled program over one record's token list.
 //
 // Tokens are never copied for matching: an operand binds token numbers (indexes into the
-// list), and a range on the operand selects a part of them. When a pattern has matched, the
-// texts of every operand are taken from its selected tokens once, so that the actions of the
-// pattern all see the texts as they were at the match, whatever an earlier action of the
-// chain did to the tokens.
+// list), and a range on the operand selects a part of them. The actions of a matched pattern
+// read an operand's texts from its tokens as they stand, so that a RETYPE or CONVERT of the
+// tokens shows in the actions that follow it.
 #pragma once
 
 #include <cstdint>
@@ -26,13 +25,6 @@ struct Binding {
   short token[kMaxRunTokens];
   short first;  // the selection by the operand's range: indexes into token[]
   short last;
-};
-
-struct OperandTexts {
-  char joined[kOperandTextSize];
-  char spaced[kOperandTextSize];
-  char abbrev[kTokenAbbrevSize];
-  char close[kTokenValueSize];
 };
 
 struct RunState {
@@ -61,7 +53,9 @@ struct RunState {
   short float_start;                               // the start a loop head chose
   short universal_stop[kMaxOperands];              // the token a `**` stopped before
 
-  OperandTexts texts[kMaxOperands];  // prepared when the pattern matched
+  // An operand's text as a TEMP conversion left it, for the actions that follow.
+  char temp_text[kMaxOperands][kOperandTextSize];
+  bool temp_set[kMaxOperands];
   int last_action;                   // the action performed last in this match
   bool field_written;
   int last_call;

@@ -222,12 +222,12 @@ TEST_F(MatchRunTest, ListSlots) {
   EXPECT_EQ(list, freed) << "the free list of the same length is taken again";
   EXPECT_EQ(reinterpret_cast<CandBlock*>(list)->count, 0);
 
-  // With all ten slots made, a free slot of another length gets a new list.
+  // With all ten slots made, a free slot serves only its own record length.
   ASSERT_EQ(TOVR_mtFreeCands(mt_, &list), 0);
-  ASSERT_EQ(TOVR_mtNewList(mt_, 90, &list), 0);
-  EXPECT_EQ(reinterpret_cast<CandBlock*>(list)->record_length, 90);
-  TOVR_List* more = nullptr;
-  EXPECT_EQ(TOVR_mtNewList(mt_, 90, &more), 8);
+  EXPECT_EQ(TOVR_mtNewList(mt_, 90, &list), 8);
+  EXPECT_EQ(list, nullptr);
+  ASSERT_EQ(TOVR_mtNewList(mt_, 80, &list), 0);
+  EXPECT_EQ(list, freed);
 }
 
 TEST_F(MatchRunTest, ListHandlesAreChecked) {

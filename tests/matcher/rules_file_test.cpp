@@ -212,10 +212,14 @@ TEST_F(RulesFileTest, ArrayItemMustFollowItsArraySep) {
   EXPECT_EQ(console_.text(),
             listed(3, "ARRAY_ITEM line not preceeded by ARRAY_SEP line", "ARRAY_ITEM 1 15 5\n"));
   console_.clear();
-  EXPECT_EQ(load("  array_sep KIDS 3 S\n; items follow\n\nARRAY_ITEM 1 15 5\n"), 0)
+  EXPECT_EQ(load("array_sep KIDS 3 S\n; items follow\n\nARRAY_ITEM 1 15 5\n"), 0)
       << console_.text();
   EXPECT_EQ(rules().vars[0].start, 14);
   EXPECT_EQ(rules().vars[0].length, 5);
+  console_.clear();
+  EXPECT_EQ(load("  ARRAY_SEP KIDS 3 S\nARRAY_ITEM 1 15 5\n"), 3) << "the line must begin with it";
+  EXPECT_EQ(console_.text(),
+            listed(2, "ARRAY_ITEM line not preceeded by ARRAY_SEP line", "ARRAY_ITEM 1 15 5\n"));
   console_.clear();
   EXPECT_EQ(load("VAR NAME 1 5 S\nARRAY_ITEM 1 15 5\n"), 3) << "a VAR declares no items";
   EXPECT_EQ(console_.text(), listed(2, "Item number greater than declared number on ARRAY_SEP",
@@ -292,27 +296,29 @@ TEST_F(RulesFileTest, LimitsOfTheTablesAreListedErrors) {
   ASSERT_EQ(load("ARRAY_ADJ P 1 2 25 S\nARRAY_SEP Q 25 S\n"), 0) << "25 items fit";
 }
 
-TEST_F(RulesFileTest, BinaryDataAndLongLinesAreListedErrors) {
-  const std::string long_line = "VAR " + std::string(300, 'X') + " 1 5 S\n";
+TEST_F(RulesFileTest, LongLinesAreReadInPiecesAndCountedAsLines) {
+  // A read takes at most 254 characters: the rest of a longer line is a line of its own.
+  const std::string name(300, 'X');
+  const std::string long_line = "VAR " + name + " 1 5 S\n";
+  const std::string first = long_line.substr(0, 254);
+  const std::string rest = long_line.substr(254);
   const std::string nul_line("VAR A\0 1 5 S\n", 13);
-  const std::string bytes = "\x01\x02\xff\xfe\n";
-  EXPECT_EQ(load(long_line + nul_line + bytes + "VAR B 1 5 S\n", "m.txt"), 3);
-  // The file listing is exact; the console's shorter buffer cuts the long line.
-  EXPECT_EQ(console_.file_text(),
-            listed(1, "Line longer than 254 characters", long_line.substr(0, 254) + "\n") +
-                listed(2, "Line contains a NUL character", "VAR A") +
-                listed(3, "Command not recognized", bytes));
-  EXPECT_EQ(console_.text().size(), 255 +
-                                        listed(2, "Line contains a NUL character", "VAR A").size() +
-                                        listed(3, "Command not recognized", bytes).size());
+  EXPECT_EQ(load(long_line + nul_line + "VAR B 1 5 S\n" + "VAR B 1 5 S\n", "m.txt"), 3);
+  EXPECT_EQ(console_.file_text(), listed(1, "Operand too large", first) +
+                                      listed(1, "Invalid number of operands for VAR", first) +
+                                      listed(2, "Operand too large", rest) +
+                                      listed(2, "Command not recognized", rest) +
+                                      listed(3, "Invalid number of operands for VAR", "VAR A") +
+                                      listed(5, "Field has been previously defined",
+                                             "VAR B 1 5 S\n"));
 
-  // The longest accepted line: 254 characters and its line end, also CR LF.
-  const std::string comment = "VAR B 1 5 S ;" + std::string(254 - 13, 'c');
-  ASSERT_EQ(comment.size(), 254u);
+  // A line of 254 characters leaves its line end to the next read, which counts as a line.
+  const std::string full = "VAR B 1 5 S ;" + std::string(254 - 13, 'c');
+  ASSERT_EQ(full.size(), 254u);
   console_.clear();
-  EXPECT_EQ(load(comment + "\r\n" + comment + "\n" + comment, "m.txt"), 3);
-  EXPECT_EQ(console_.file_text(), listed(2, "Field has been previously defined", comment + "\n") +
-                                      listed(3, "Field has been previously defined", comment));
+  EXPECT_EQ(load(full + "\r\n" + full + "\n" + full, "m.txt"), 3);
+  EXPECT_EQ(console_.file_text(), listed(3, "Field has been previously defined", full) +
+                                      listed(5, "Field has been previously defined", full));
 
   // Random bytes never crash the parser and always fail the load.
   unsigned seed = 12345;
