@@ -227,14 +227,25 @@ TOVR_API int TOVR_dbNextMatch(TOVR_Db *h, char *tail);
 /* Adds the 0-terminated list of record pointers to key: 0, 9, 12 (empty key, or a repeated
  * pointer while the key is not yet a relation or is a bitmap) or 13. */
 TOVR_API int TOVR_dbInsertGroup(TOVR_Db *h, const char *key, const int *recPtrs);
-/* Compiles and evaluates a query; 0 on success, or the position of an error (0xFFFE). */
+/* Compiles a query expression into the handle's program, widening terms marked ? or + to
+ * similar keys scoring at least threshold (700 when below 1.0); callback, when not null,
+ * sees each widened term's candidates and may clear entries to drop them. Returns 0, 0xFFFF
+ * for an invalid handle, 0xFFFE when the program is full, or the position of the error:
+ * the 0-based index of the offending character for a term or token error, the 1-based
+ * position of the offending token for grammar, parenthesis and selector errors. */
 TOVR_API unsigned short TOVR_dbParse(TOVR_Db *h, const char *query, float threshold,
                                      TOVR_SpellFn callback);
-/* Starts reading the record pointers of one key. */
+/* Makes key the handle's program and starts reading its record pointers with
+ * TOVR_dbGetNext. Returns 0, 7 when the key is not in the index (TOVR_dbGetNext then
+ * gives -2), or 13 for an invalid handle. */
 TOVR_API int TOVR_dbFind(TOVR_Db *h, const char *key);
-/* Hands out the next record pointer of the current find or query; 0 at the end. */
+/* Hands out the next record pointer of the current find or query, in ascending order;
+ * -1 when there are no more, -2 for an invalid handle, when no reading was started, after
+ * -1 was returned, or when a page could not be read. */
 TOVR_API int TOVR_dbGetNext(TOVR_Db *h);
-/* Starts reading the record pointers of every key. */
+/* Starts reading the record pointers selected by the handle's program, one segment of
+ * 8064 record numbers at a time. Returns 0, -1 for an invalid handle, or -2 when a page
+ * could not be read or the expression needs more than five pending bitmaps. */
 TOVR_API int TOVR_dbList(TOVR_Db *h);
 /* Sets the insert cache's capacity in pairs (below 1: off; shrinking inserts what is held
  * first): 0, or 13 for an invalid handle or when the pairs cannot be allocated. */
@@ -242,11 +253,14 @@ TOVR_API int TOVR_dbSetInsertCacheSize(TOVR_Db *h, int capacity);
 /* Inserts the pairs held, sorted by key when more than four, skipping repeats; returns the
  * status of the last pair (0 when none was held), or 13 for an invalid handle. */
 TOVR_API int TOVR_dbFlushInsertCache(TOVR_Db *h);
-/* Takes the result set of the latest query away from the handle. */
+/* Evaluates the handle's program at once into a result set that the caller owns and
+ * releases with TOVR_dbDeleteQueryResult. Null for an invalid handle, when memory runs
+ * out or a page could not be read. */
 TOVR_API TOVR_QueryResult *TOVR_dbReturnQueryResult(TOVR_Db *h);
-/* Hands out the next record pointer of a result set; 0 at the end. */
+/* Hands out the next record pointer of a result set in ascending order; 0 at the end
+ * (also for null or an empty set), -1 when the set holds every record. */
 TOVR_API int TOVR_dbGetNextQueryResult(TOVR_QueryResult *r);
-/* Releases a result set. */
+/* Releases a result set; null is accepted. */
 TOVR_API void TOVR_dbDeleteQueryResult(TOVR_QueryResult *r);
 
 /* ---- Standardizer ------------------------------------------------------------------- */
