@@ -8,16 +8,8 @@ bool is_letter(int c) {
   const int b = c & 0xFF;
   if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) return true;
   switch (b) {
-    case 0x8A:
-    case 0x8C:
-    case 0x8E:
-    case 0x9A:
-    case 0x9C:
-    case 0x9E:
-    case 0x9F:
-    case 0xAA:
-    case 0xB5:
-    case 0xBA:
+    case 0x8A: case 0x8C: case 0x8E: case 0x9A: case 0x9C: case 0x9E: case 0x9F:
+    case 0xAA: case 0xB5: case 0xBA:
       return true;
     default:
       return b >= 0xC0 && b != 0xD7 && b != 0xF7;
