@@ -37,9 +37,9 @@ bool take_tokens(RunState& r, const char* text, bool tokenized) {
   const int p = r.process;
   if (!tokenized) {
     Token* list = nullptr;
-    const int code =
-        tkTokenize(s.tokenizer, registry, r.list, text, s.class_table_name[p], kTkEngineModes,
-                   s.separator_list[p], s.strip_list[p], kTkEnginePrefix, &list);
+    const int code = tkTokenize(s.tokenizer, registry, r.list, text, s.class_table_name[p],
+                                kTkEngineModes, s.separator_list[p], s.strip_list[p],
+                                kTkEnginePrefix, &list);
     if (code != kTkOk) return tokenizer_error(r, as_status::kTokenize, code);
   }
   int count = 0;
@@ -56,7 +56,8 @@ bool take_tokens(RunState& r, const char* text, bool tokenized) {
   for (int i = 0; i < r.count; ++i) {
     Token& t = r.tokens[i];
     if (!reclassifiable(t.TokenClass) || t.TokenValue[0] == '\0') continue;
-    const int c = tkClassify(registry, &t, s.class_table_name[p], kTkEngineModes, kTkEnginePrefix);
+    const int c = tkClassify(registry, &t, s.class_table_name[p], kTkEngineModes,
+                             kTkEnginePrefix);
     if (c != kTkOk) return tokenizer_error(r, as_status::kClassify, c);
   }
   return true;
@@ -153,84 +154,42 @@ Next operand_step(RunState& r, int op) {
   const int k = r.arg[r.pc];
   if (r.pat == nullptr || k < 0 || k >= kMaxOperands) return Next::kFail;
   switch (op) {
-    case 160:
-      return operand_start(r, k);
-    case 180:
-      return operand_start(r, k);
-    case 120:
-    case 121:
-    case 122:
-    case 123:
-    case 126:
+    case 160: return operand_start(r, k);
+    case 180: return operand_start(r, k);
+    case 120: case 121: case 122: case 123: case 126:
       return class_test(r, k, is_search(r, op, k));
-    case 124:
-    case 125:
-      return unknown_run_test(r, k, op == 125);
-    case 127:
-      return universal_search(r, k);
-    case 128:
-      return universal_to_line_end(r, k);
-    case 190:
-      return universal_rest(r, k);
-    case 129:
-      return value_test(r, k);
-    case 130:
-    case 132:
-      return condition_test(r, k);
-    case 131:
-      return field_test(r, k);
-    case 133:
-      return Next::kFail;
-    case 134:
-      return end_of_line_test(r, k);
-    case 150:
-    case 151:
-      return range_test(r, k, false);
-    case 152:
-    case 153:
-      return range_test(r, k, true);
-    default:
-      return Next::kNext;
+    case 124: case 125: return unknown_run_test(r, k, op == 125);
+    case 127: return universal_search(r, k);
+    case 128: return universal_to_line_end(r, k);
+    case 190: return universal_rest(r, k);
+    case 129: return value_test(r, k);
+    case 130: case 132: return condition_test(r, k);
+    case 131: return field_test(r, k);
+    case 133: return Next::kFail;
+    case 134: return end_of_line_test(r, k);
+    case 150: case 151: return range_test(r, k, false);
+    case 152: case 153: return range_test(r, k, true);
+    default: return Next::kNext;
   }
 }
 
 Next step(RunState& r, int op) {
   switch (op) {
-    case 2:
-    case 300:
-      return Next::kEnd;
-    case 100:
-    case 101:
-      return pattern_start(r);
-    case 110:
-    case 111:
-      return fixed_position(r, op == 111);
-    case 112:
-    case 113:
-      return Next::kNext;
+    case 2: case 300: return Next::kEnd;
+    case 100: case 101: return pattern_start(r);
+    case 110: case 111: return fixed_position(r, op == 111);
+    case 112: case 113: return Next::kNext;
     case 114:
       r.pos = 0;
       return Next::kNext;
-    case 115:
-    case 116:
-      return newline_position(r, op == 116);
-    case 161:
-    case 162:
-      return loop_head(r, op == 162);
-    case 170:
-      return token_left(r);
-    case 200:
-      return pattern_matched(r);
-    case 195:
-      return call(r);
-    case 196:
-      return subroutine_return(r);
-    case 12:
-    case 13:
-    case 14:
-      return action_step(r);
-    default:
-      break;
+    case 115: case 116: return newline_position(r, op == 116);
+    case 161: case 162: return loop_head(r, op == 162);
+    case 170: return token_left(r);
+    case 200: return pattern_matched(r);
+    case 195: return call(r);
+    case 196: return subroutine_return(r);
+    case 12: case 13: case 14: return action_step(r);
+    default: break;
   }
   if (op >= 210 && op <= 284) return action_step(r);
   if (op >= 120 && op <= 190) return operand_step(r, op);
@@ -274,22 +233,13 @@ void execute(RunState& r) {
 int class_bit(char cls) {
   if (cls >= 'A' && cls <= 'Z') return cls - 'A';
   switch (cls) {
-    case '^':
-      return 26;
-    case '<':
-      return 27;
-    case '>':
-      return 28;
-    case '?':
-      return 29;
-    case '@':
-      return 30;
-    case '#':
-    case '&':
-    case '-':
-      return 31;
-    default:
-      return -1;
+    case '^': return 26;
+    case '<': return 27;
+    case '>': return 28;
+    case '?': return 29;
+    case '@': return 30;
+    case '#': case '&': case '-': return 31;
+    default: return -1;
   }
 }
 
@@ -319,24 +269,24 @@ bool run_error(RunState& r, int status, const char* text) {
 
 namespace {
 
-// The field values and operand texts (most of the state's 22 KB) are written before they
-// are read: every pattern start empties the field values and every match prepares the
-// texts. Everything else is cleared, and every value and text begins empty.
+// The field values and the operand texts of TEMP conversions (most of the state's 12 KB)
+// are written before they are read: every pattern start empties the field values, and a
+// TEMP text is read only once its flag says it was written. Everything else is cleared, and
+// every value and text begins empty.
 static_assert(offsetof(RunState, field_text) < offsetof(RunState, float_start) &&
-              offsetof(RunState, float_start) < offsetof(RunState, texts) &&
-              offsetof(RunState, texts) < offsetof(RunState, last_action));
+              offsetof(RunState, float_start) < offsetof(RunState, temp_text) &&
+              offsetof(RunState, temp_text) < offsetof(RunState, temp_set));
 
 void clear_run_state(RunState& r) {
   auto* bytes = reinterpret_cast<unsigned char*>(&r);
   std::memset(bytes, 0, offsetof(RunState, field_text));
   std::memset(bytes + offsetof(RunState, float_start), 0,
-              offsetof(RunState, texts) - offsetof(RunState, float_start));
-  std::memset(bytes + offsetof(RunState, last_action), 0,
-              sizeof(RunState) - offsetof(RunState, last_action));
+              offsetof(RunState, temp_text) - offsetof(RunState, float_start));
+  std::memset(bytes + offsetof(RunState, temp_set), 0,
+              sizeof(RunState) - offsetof(RunState, temp_set));
   for (int k = 0; k < kMaxOperands; ++k) {
     r.field_text[k][0] = '\0';
-    OperandTexts& t = r.texts[k];
-    t.joined[0] = t.spaced[0] = t.abbrev[0] = t.close[0] = '\0';
+    r.temp_text[k][0] = '\0';
   }
 }
 
@@ -365,8 +315,8 @@ int run_process(Stan& stan, int process, const char* text, bool tokenized) {
   if (r.field_written && r.program->postActions != nullptr && !run_post_actions(r)) {
     return r.status;
   }
-  const int status =
-      TOVR_mkCopy(stan.mk, stan.processMatchKey[process], stan.processMatchKeyContents[process]);
+  const int status = TOVR_mkCopy(stan.mk, stan.processMatchKey[process],
+                                 stan.processMatchKeyContents[process]);
   if (status != 0) {
     print_mk_message(status);
     return as_status::kMkCopy;
