@@ -15,6 +15,8 @@
 
 namespace tovr {
 
+struct QueryState;
+
 inline constexpr char kIcbTag[4] = {'I', 'C', 'B', '\0'};
 
 struct Icb {
@@ -42,6 +44,8 @@ struct Icb {
 
   // The segment stack of the query engine; allocated on first use.
   SegmentStack* segments;
+  // The compiled query and its segment-wise evaluation state; allocated on first use.
+  QueryState* query;
 };
 
 inline IndexHeaderRef index_header(Icb& icb) { return IndexHeaderRef(icb.header); }

@@ -9,6 +9,7 @@
 #include "index/IndexMessages.h"
 #include "index/InsertCache.h"
 #include "index/NodeStore.h"
+#include "index/QueryState.h"
 #include "index/SegmentLoad.h"
 
 namespace tovr {
@@ -124,6 +125,7 @@ void close_index(Icb* icb) {
   icb->positions.release();
   release_insert_cache(*icb);
   release_segment_stack(*icb);
+  release_query_state(*icb);
   Fcb* f = icb->fcb;
   XrefEntry* e = icb->entry;
   free_handle(icb);

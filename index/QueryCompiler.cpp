@@ -22,8 +22,7 @@ int binding(char op) {
 
 class Compiler {
  public:
-  Compiler(QueryProgram* program, TermExpander* expander)
-      : program_(program), expander_(expander) {
+  Compiler(QueryProgram* program, TermExpander* expander) : program_(program), expander_(expander) {
     program_->count = 0;
   }
 

@@ -52,9 +52,7 @@ class Tokenizer {
     return t;
   }
 
-  bool last_is_term() const {
-    return out_->count > 0 && out_->tokens[out_->count - 1].is_term();
-  }
+  bool last_is_term() const { return out_->count > 0 && out_->tokens[out_->count - 1].is_term(); }
 
   int read_operator() {
     if (new_token(operator_of(at(i_))) == nullptr) return i_;

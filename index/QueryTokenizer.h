@@ -16,9 +16,9 @@
 namespace tovr {
 
 struct QueryToken {
-  char op;       // kTermOp for a term, else the operator character after mapping
-  uint8_t mode;  // TermMode of a term
-  int pos;       // 0-based index of the token's first character in the text
+  char op;           // kTermOp for a term, else the operator character after mapping
+  uint8_t mode;      // TermMode of a term
+  int pos;           // 0-based index of the token's first character in the text
   XrefEntry* index;  // the sequence a term searches, set when selectors are resolved
   char key[kMaxTermKey + 1];
 

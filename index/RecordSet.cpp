@@ -168,7 +168,7 @@ int InsertIndirect(Icb& icb, uint32_t pointer, const int* group) {
   }
   // The pointers are in the set whether or not the bitmap can be built now; a conversion that
   // fails is tried again with the next insertion, since the count keeps growing.
-  if (count_before > static_cast<uint32_t>(index_tables().record_count)) NewBit(icb, first);
+  if (static_cast<long>(count_before) > index_tables().record_count) NewBit(icb, first);
   return kDbOk;
 }
 

@@ -65,7 +65,8 @@ void combine_bitmaps(ResultSet& lower, const ResultSet& upper, char op) {
     if (source == nullptr) continue;
     uint8_t* target = lower.ensure_segment(k);
     for (int i = 0; i < kSegmentBytes; ++i) {
-      target[i] = static_cast<uint8_t>(op == kXorOp ? target[i] ^ source[i] : target[i] | source[i]);
+      target[i] =
+          static_cast<uint8_t>(op == kXorOp ? target[i] ^ source[i] : target[i] | source[i]);
     }
   }
 }

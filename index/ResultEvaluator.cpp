@@ -44,8 +44,7 @@ ResultSet* new_set() {
 
 class Evaluator {
  public:
-  Evaluator(const QueryProgram& program, TermLoader& loader)
-      : program_(program), loader_(loader) {}
+  Evaluator(const QueryProgram& program, TermLoader& loader) : program_(program), loader_(loader) {}
 
   ResultSet* run() {
     if (program_.count == 0) {

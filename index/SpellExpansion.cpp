@@ -23,7 +23,8 @@ struct KeyParts {
   KeyParts(const char* text, int size)
       : key(text), length(size), head(text), tail(text + size), tail_length(0) {
     const void* slash = std::memchr(text, '\\', static_cast<std::size_t>(size));
-    head_length = slash == nullptr ? size : static_cast<int>(static_cast<const char*>(slash) - text);
+    head_length =
+        slash == nullptr ? size : static_cast<int>(static_cast<const char*>(slash) - text);
     if (slash != nullptr) {
       tail = text + head_length + 1;
       tail_length = size - head_length - 1;

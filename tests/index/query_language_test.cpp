@@ -61,12 +61,12 @@ TEST_F(QueryLanguage, TermsQuotesAndModes) {
     const char* key;
     uint8_t mode;
   } cases[] = {
-      {"abc", "abc", kExactTerm},          {"abc?", "abc", kSimilarTerm},
-      {"\"ab c\"?", "ab c", kSimilarTerm}, {"abc+", "abc", kHeadTerm},
-      {"ab+\\cd", "ab\\cd", kHeadTerm},    {"ab\\cd+", "ab\\cd", kTailTerm},
+      {"abc", "abc", kExactTerm},           {"abc?", "abc", kSimilarTerm},
+      {"\"ab c\"?", "ab c", kSimilarTerm},  {"abc+", "abc", kHeadTerm},
+      {"ab+\\cd", "ab\\cd", kHeadTerm},     {"ab\\cd+", "ab\\cd", kTailTerm},
       {"ab+\\cd+", "ab\\cd", kSimilarTerm}, {"ab\\", "ab\\", kAllTailsTerm},
-      {"ab\\cd", "ab\\cd", kAllTailsTerm}, {"\"a+b\\\"", "ab\\", kHeadTerm},
-      {"\"a\\b+\"", "a\\b", kTailTerm},    {"a\"b", "a\"b", kExactTerm},
+      {"ab\\cd", "ab\\cd", kAllTailsTerm},  {"\"a+b\\\"", "ab\\", kHeadTerm},
+      {"\"a\\b+\"", "a\\b", kTailTerm},     {"a\"b", "a\"b", kExactTerm},
   };
   for (const Case& c : cases) {
     ASSERT_EQ(error_of(c.text), 0) << c.text;

@@ -147,8 +147,7 @@ TEST_F(SpellExpansion, TermWithoutItsOwnKeyBecomesEmpty) {
   EXPECT_EQ(log_.calls, 2);
   EXPECT_TRUE(log_.keys.empty());
   // Without a callback the same candidates are taken.
-  EXPECT_EQ(expand("MARTHX?", kNames, 0.0f, false),
-            "~MARTHX MARTHA / MARTHE / MARHTA / MARTA /");
+  EXPECT_EQ(expand("MARTHX?", kNames, 0.0f, false), "~MARTHX MARTHA / MARTHE / MARHTA / MARTA /");
 }
 
 TEST_F(SpellExpansion, CallbackDropsCandidates) {
@@ -160,8 +159,8 @@ TEST_F(SpellExpansion, CallbackDropsCandidates) {
   EXPECT_EQ(expand("MARTHA?", kNames), "~MARTHA");
 }
 
-const std::vector<std::string> kPeople = {"SMITH\\JOHN", "SMITH\\JANE", "SMYTH\\JOHN", "SMITH",
-                                          "SMITHSON\\JOHN", "JONES\\JOHN"};
+const std::vector<std::string> kPeople = {"SMITH\\JOHN", "SMITH\\JANE",    "SMYTH\\JOHN",
+                                          "SMITH",       "SMITHSON\\JOHN", "JONES\\JOHN"};
 
 TEST_F(SpellExpansion, HeadAndTailTerms) {
   // Head-only: every head like SMITH, the term itself never stays. SMITHSON 787.5, SMYTH 780.

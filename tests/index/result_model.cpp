@@ -25,8 +25,7 @@ Values apply(const Values& a, const Values& b, char op) {
   } else if (op == kOrOp) {
     std::set_union(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
   } else {
-    std::set_symmetric_difference(a.begin(), a.end(), b.begin(), b.end(),
-                                  std::back_inserter(out));
+    std::set_symmetric_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(out));
   }
   return out;
 }
@@ -92,15 +91,15 @@ void normalise(Model& m) {
   m.state = Model::kNormal;
 }
 
-
 Model combine_data(Model a, Model b, char op) {
   normalise(a);
   normalise(b);
-  if (!a.bitmap && !b.bitmap) return Model{Model::kNormal, false, apply(a.values, b.values, op), {}};
+  if (!a.bitmap && !b.bitmap)
+    return Model{Model::kNormal, false, apply(a.values, b.values, op), {}};
   if (a.bitmap && b.bitmap) {
     Model out{Model::kNormal, true, apply(a.values, b.values, op), {}};
-    out.segments = op == kAndOp ? apply(a.segments, b.segments, kAndOp)
-                                : apply(a.segments, b.segments, kOrOp);
+    out.segments =
+        op == kAndOp ? apply(a.segments, b.segments, kAndOp) : apply(a.segments, b.segments, kOrOp);
     return out;
   }
   const Model& map = a.bitmap ? a : b;
@@ -159,7 +158,7 @@ Reading modelled_evaluation(const QueryProgram& program, const StoredSets& sets)
     if (is_term_op(e.op)) {
       auto it = sets.find(e.key);
       stack.push_back(e.op == kEmptyTermOp || it == sets.end() ? load(StoredSet{})
-                                                              : load(it->second));
+                                                               : load(it->second));
     } else if (e.op == kNotOp) {
       complement(stack.back());
     } else {

@@ -1,0 +1,198 @@
+// Records end to end: processes sharing an input, key order, auxiliary output, column
+// pieces, interactive mode, status texts, failures in the middle of a run and the
+// allocation-free record loop.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "engine_fixture.h"
+
+namespace tovr::test {
+namespace {
+
+const char kAreaDictionary[] = "CT C 12 S\nAA C 6 S\n";
+const char kAreaClasses[] = "MAIN SPRINGFIELD C\n";
+
+class RecordTest : public EngineTest {
+ protected:
+  void SetUp() override {
+    EngineTest::SetUp();
+    fs_.put("AREA.DCT", kAreaDictionary);
+    fs_.put("AREA.CLS", kAreaClasses);
+    fs_.put("AREA.PAT", "? | C\nCOPY_A [2] {CT}\nCOPY [1] {AA}\n");
+  }
+};
+
+TEST_F(RecordTest, ProcessesSharingAnInputReclassifyItsTokensAndKeysFollowKeyOrder) {
+  fs_.put("in.txt", "12 MAIN\n");
+  compile("^ | ?\nCOPY [2] {SN}\nRETYPE [1] ? \"TWELVE\"\n",
+          "STANDARDIZE ADDR\nSTANDARDIZE AREA\nKEYORDER AREA ADDR\nRECORD 80\n"
+          "INFILE in.txt\nOUTFILE out.txt\n");
+  ASSERT_EQ(next(), 0) << console_.text();
+  EXPECT_EQ(field("SN"), "MAIN");
+  // The second process takes the first one's tokens, RETYPE included, in its own classes.
+  EXPECT_EQ(field("CT", "AREA"), "SPRINGFIELD");
+  EXPECT_EQ(field("AA", "AREA"), "TWELVE");
+  const std::string addr = "        MAIN" + std::string(46, ' ');
+  const std::string area = "TWELVESPRINGFIELD ";  // the rows of AREA.DCT are sorted: AA, CT
+  EXPECT_EQ(std::string(keys_), area + addr);
+  EXPECT_EQ(output(), addr + "12 MAIN\n" + area + "12 MAIN\n");
+}
+
+TEST_F(RecordTest, AuxiliaryOutputItems) {
+  const std::string spec = std::string(kAddrSpec) + "AUXOUTFILE aux.txt\n";
+  fs_.put("in.txt", "12 MAIN\n");
+  compile("^ | ?\nCOPY [2] {SN}\n", spec + "MOVE {SN}\n");
+  ASSERT_EQ(next(), 0);
+  EXPECT_STREQ(aux_, "MAIN");
+  compile("^ | ?\nCOPY [2] {SN}\n", spec + "MOVE ORIGINAL_RECORD\n");
+  ASSERT_EQ(next(), 0);
+  EXPECT_STREQ(aux_, "12 MAIN\n");
+  compile("^ | ?\nCOPY [2] {SN}\n", spec + "MOVE \"lit\"\n");
+  ASSERT_EQ(next(), 0);
+  EXPECT_STREQ(aux_, "lit");
+  compile("^ | ?\nCOPY [2] {SN}\n", std::string(kAddrSpec) + "\n");
+  ASSERT_EQ(next(), 0);
+  EXPECT_STREQ(aux_, "");
+}
+
+TEST_F(RecordTest, ColumnPiecesFeedEachProcessItsOwnText) {
+  fs_.put("in.txt", "12 MAIN ST          SPRINGFIELD\n");
+  fs_.put("AREA.PAT", "?\nCOPY [1] {CT}\n");
+  compile("^ | ? | T\nCOPY [2] {SN}\n",
+          "STANDARDIZE ADDR (1-20)\nSTANDARDIZE AREA (21 11)\nRECORD 80\n"
+          "INFILE in.txt\nOUTFILE out.txt\n");
+  ASSERT_EQ(next(), 0) << console_.text();
+  EXPECT_STREQ(area_, "12 MAIN ST           SPRINGFIELD ");
+  EXPECT_EQ(field("SN"), "MAIN");
+  EXPECT_EQ(field("CT", "AREA"), "SPRINGFIELD");
+}
+
+TEST_F(RecordTest, InteractiveModeStandardizesTheHostsRecord) {
+  interactive_ = true;
+  compile("^ | ? | T\nCOPY [2] {SN}\n",
+          "STANDARDIZE ADDR\nINTERACTIVE\nRECORD 80\nOUTFILE out.txt\n");
+  std::strcpy(original_, "12 ELM AVE");
+  ASSERT_EQ(next(), 0);
+  EXPECT_EQ(field("SN"), "ELM");
+  std::strcpy(original_, "4 OAK RD");
+  ASSERT_EQ(next(), 0);
+  EXPECT_EQ(field("SN"), "OAK");
+  original_[0] = '\0';
+  EXPECT_EQ(next(), 11);
+  EXPECT_EQ(output(), std::string(8, ' ') + "ELM" + std::string(47, ' ') + "12 ELM AVE\n" +
+                          std::string(8, ' ') + "OAK" + std::string(47, ' ') + "4 OAK RD\n");
+}
+
+TEST_F(RecordTest, StatusTextsAndInvalidHandles) {
+  char text[65];
+  TOVR_asQueryCodeEnum(11, text);
+  EXPECT_STREQ(text, "\n - end input -\n");
+  TOVR_asQueryCodeEnum(4, text);
+  EXPECT_STREQ(text, "Return code undefined");
+  TOVR_asQueryCodeEnum(36, text);
+  EXPECT_STREQ(text, "Return code undefined");
+  TOVR_asQueryCodeEnum(-1, text);
+  EXPECT_STREQ(text, "Return code undefined");
+  TOVR_asQueryCodeEnum(33, text);
+  EXPECT_STREQ(text, "CONVERT: multi-token operand - use prior pat/action without EXIT");
+  TOVR_asQueryCodeEnum(0, text);
+  EXPECT_STREQ(text, "");
+  EXPECT_EQ(TOVR_asSetNewFormats(nullptr), 1);
+  EXPECT_EQ(TOVR_asProcStan(nullptr, area_, keys_, aux_, &first_, original_), 1);
+  char not_stan[8] = "STAX";
+  EXPECT_EQ(TOVR_asProcStan(reinterpret_cast<TOVR_Stan*>(not_stan), area_, keys_, aux_, &first_,
+                            original_),
+            1);
+}
+
+TEST_F(RecordTest, BadInputIsProcessedOrRefusedWithoutOverflow) {
+  std::string binary;
+  for (int c = 1; c < 256; ++c) binary += static_cast<char>(c == '\n' ? ' ' : c);
+  std::string many;
+  for (int i = 0; i < 300; ++i) many += "A-";
+  fs_.put("in.txt", binary + "\n" + many + "\n" + std::string(2000, 'x') + "\nlast");
+  compile("** | T\nCOPY [1] {SN}\n? | **\nCOPY_S [1] {XX}\n");
+  EXPECT_EQ(next(), 0);
+  // More tokens than a token list holds: the tokenizer's message and 12.
+  EXPECT_EQ(next(), 12);
+  EXPECT_EQ(console_.text(), "Too many tokens were encountered in input string\n");
+  EXPECT_EQ(next(), 0);  // the long line arrives as two records
+  EXPECT_EQ(next(), 0);
+  EXPECT_EQ(next(), 0);
+  EXPECT_EQ(field("XX"), "LAST");
+  EXPECT_EQ(next(), 11);
+  // One complete line per processed record.
+  const std::string out = output();
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 4);
+  EXPECT_EQ(out.back(), '\n');
+}
+
+TEST_F(RecordTest, ReadFailureInTheMiddleEndsTheInput) {
+  fs_.put("in.txt", "1 A ST\n2 B ST\n3 C ST\n");
+  compile("^ | ? | T\nCOPY [2] {SN}\n");
+  FileFaults faults;
+  faults.fail_at(FileFaults::Op::kRead, 2);
+  EXPECT_EQ(next(), 0);
+  EXPECT_EQ(next(), 11);
+  EXPECT_EQ(output(), std::string(8, ' ') + "A" + std::string(49, ' ') + "1 A ST\n");
+}
+
+TEST_F(RecordTest, RecordsAfterTheFirstAllocateNothing) {
+  fs_.put("conv.tbl", "MAIN MAINSTREET\nELM ELMWOOD 700\n");
+  fs_.put("pre.tbl", "NORTH N\n");
+  std::string input;
+  for (int i = 0; i < 10; ++i) input += "12 NORTHMAIN ELX MAPLE STREET APT 4\n";
+  fs_.put("in.txt", input);
+  compile(
+      "\\POST_START\nSOUNDEX {SN} {SX}\n\\POST_END\n"
+      "^ | +\nCONVERT_P [2] @pre.tbl TKN\n"
+      "^ | D | ? | T\nCONVERT [3] @conv.tbl TKN\nCOPY_S [3] {SN}\nCOPY [1] v\n"
+      "** | U | ^\nCOPY [3] {UV}\n");
+  ASSERT_EQ(next(), 0) << console_.text();
+  AllocationFaults counter;
+  int records = 1;
+  while (next() == 0) ++records;
+  EXPECT_EQ(records, 10);
+  EXPECT_EQ(counter.calls(), 0);
+  EXPECT_EQ(field("SN"), "MAINSTREET ELMWOOD M");
+}
+
+TEST_F(RecordTest, AllocationFailuresAnywhereEndCleanly) {
+  fs_.put("in.txt", "12 N MAIN ST\n34 ELM AVE APT 5\n");
+  fs_.put("conv.tbl", "MAIN MAINSTREET\n");
+  fs_.put("ADDR.PAT",
+          "\\POST_START\nSOUNDEX {SN} {SX}\n\\POST_END\n"
+          "^ | D | ? | T\nCONVERT [3] @conv.tbl TKN\nCOPY_S [3] {SN}\n"
+          "^ | ? | T | U | ^\nCOPY [2] {SN}\nCOPY [5] {UV}\n");
+  fs_.put("std.stn", kAddrSpec);
+  TOVR_mkClose(mk_);
+  mk_ = nullptr;
+  sweep_allocation_failures([&](AllocationFaults&) {
+    TOVR_Mk* mk = nullptr;
+    if (TOVR_mkInit(&mk) != 0) return;
+    TOVR_Stan* stan = nullptr;
+    short total = 0;
+    if (TOVR_asStanComp("std.stn", &stan, mk, &total) == 0) {
+      EXPECT_EQ(TOVR_asSetNewFormats(stan), 0);
+      short first = 1;
+      char area[1025];
+      char keys[256];
+      char aux[64];
+      char original[1025];
+      int status = 0;
+      for (int i = 0; i < 4 && status == 0; ++i) {
+        keys[0] = aux[0] = '\0';
+        status = TOVR_asProcStan(stan, area, keys, aux, &first, original);
+      }
+      EXPECT_TRUE(status == 11 || status == 12 || status == 31) << status;
+    }
+    if (stan != nullptr) TOVR_asCloseStan(stan);
+    TOVR_mkClose(mk);
+  });
+}
+
+}  // namespace
+}  // namespace tovr::test
