@@ -93,9 +93,15 @@ bool SegmentStack::next_bit(uint32_t* bit) {
       return true;
     }
   }
-  // Then whole bytes, eight zero bytes skipped at a time; in the first byte that is not zero
-  // the first set bit is its highest.
+  // Then whole bytes: 32 zero bytes skipped at a time while they last, then eight; in the
+  // first byte that is not zero the first set bit is its highest.
   uint32_t byte = scan_ / 8;
+  while (byte + 32 <= static_cast<uint32_t>(kPageData)) {
+    uint64_t words[4];
+    std::memcpy(words, t + byte, sizeof words);
+    if ((words[0] | words[1] | words[2] | words[3]) != 0) break;
+    byte += 32;
+  }
   while (byte < static_cast<uint32_t>(kPageData)) {
     if (byte + 8 <= static_cast<uint32_t>(kPageData)) {
       uint64_t word = 0;
