@@ -276,12 +276,25 @@ TOVR_API short TOVR_asStanComp(const char *specFile, TOVR_Stan **handle, TOVR_Mk
  * everything it owns; 0, 1 for a null handle or one without the "STAN" tag (nothing is
  * freed), 16 when a token list cannot be released, 23 when a layout cannot be removed. */
 TOVR_API int TOVR_asCloseStan(TOVR_Stan *handle);
-/* Standardizes the next input record; 11 at end of input. */
+/* Standardizes the next input record: reads it (from the file named by INFILE, opened on the
+ * first read, or through the host's reading callbacks, or from originalRecord in interactive
+ * mode), runs every process, writes one output line per process and appends the match keys in
+ * key order to keys and the auxiliary items to auxText (both emptied by the caller).
+ * inputArea and originalRecord hold at least 1025 bytes. *firstCall is set by the host before
+ * the first call and cleared by it. Returns 0 for a processed record, 11 at the end of the
+ * input (also when the TEST count is reached), 1 for an invalid handle, a null buffer or a
+ * block whose compile failed, 2 when the input file cannot be opened, 8 for an input record
+ * set over 1024 characters, 29 for too few items, 34 for a line delimiter in interactive
+ * mode, or the code of the first failure of a run (12, 13, 15, 17-22, 26, 27, 31-34), each
+ * after its console message. */
 TOVR_API int TOVR_asProcStan(TOVR_Stan *h, char *inputArea, char *keys, char *auxText,
                              short *firstCall, char *originalRecord);
-/* Prepares the input formats before the first TOVR_asProcStan. */
+/* Prepares the per-line format tables (and whatever the first records would allocate) after a
+ * successful TOVR_asStanComp and before the first TOVR_asProcStan; 0, or 1 for an invalid
+ * handle. */
 TOVR_API int TOVR_asSetNewFormats(TOVR_Stan *h);
-/* Writes the message text of a standardizer status code into text. */
+/* Copies the text of a standardizer status code (0 to 35; "Return code undefined" for any
+ * other) into text, which holds at least 65 bytes. */
 TOVR_API void TOVR_asQueryCodeEnum(int code, char *text);
 
 #ifdef __cplusplus

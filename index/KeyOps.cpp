@@ -128,8 +128,10 @@ int next_match(Icb& icb, char* tail) {
     for (int offset = m.offset; entry_at(b, offset, &e); offset += e.size()) {
       if (!head_match(e.key, m.key, &rest)) continue;
       if (tail != nullptr) {
-        const std::size_t n = std::strlen(rest);
-        std::memcpy(tail, rest, n + 1);
+        // The caller's buffer holds a longest key; a damaged entry may run on past that.
+        const std::size_t n = strnlen(rest, kMaxKeyLength);
+        std::memcpy(tail, rest, n);
+        tail[n] = '\0';
       }
       m.page = page;
       m.offset = offset + e.size();

@@ -7,6 +7,7 @@
 //   suffixes   + marks a partial term, ? a similar term; a backslash divides head and tail
 //
 // Two adjacent terms are joined by an "&" token of their own.
+// A term may be empty ("" or a lone ?): it names no stored key and selects nothing.
 #pragma once
 
 #include <cstdint>

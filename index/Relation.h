@@ -39,7 +39,9 @@ inline uint32_t relation_word_b(const SlotRef& s) {
 // A slot of a resident relation page.
 class SlotView {
  public:
-  SlotView(uint8_t* page, int slot) : page_(page), b_(page + kPageHeader + kSlotBytes * slot) {}
+  // A view made before its page is read has no page; no address is formed from null.
+  SlotView(uint8_t* page, int slot)
+      : page_(page), b_(page != nullptr ? page + kPageHeader + kSlotBytes * slot : nullptr) {}
   uint8_t* page() const { return page_; }
   uint32_t word(int i) const { return load_u32(b_ + 4 * i); }
   void set_word(int i, uint32_t v) const { store_u32(b_ + 4 * i, v); }

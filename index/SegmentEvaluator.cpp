@@ -138,6 +138,7 @@ int find_key(Icb& icb, const char* key) {
   if (q == nullptr) return kDbBadHandle;
   q->program.count = 0;
   q->end = true;
+  // A key longer than any stored key cannot be there.
   if (key == nullptr || std::strlen(key) > static_cast<std::size_t>(kMaxKeyLength)) {
     return kDbKeyNotFound;
   }

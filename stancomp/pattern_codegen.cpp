@@ -87,8 +87,10 @@ class Generator {
 
   long pattern(int pi, int fail_placeholder) {
     const Pattern& p = *prog_.patterns[pi];
+    // The previous pattern's failures go to this start; resolved before the start is emitted,
+    // so that its own placeholder stays for the pattern after it.
+    resolve(previous_start_, kFailNextPattern, static_cast<int>(n_));
     const int start = emit(pi == 0 ? op::kFirstPattern : op::kPattern, fail_placeholder, pi);
-    resolve(previous_start_, kFailNextPattern, start);
     previous_start_ = start;
     int fail = fail_placeholder;
     if (p.multi_retype != 0) {

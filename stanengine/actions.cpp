@@ -35,12 +35,16 @@ Mode mode_of(short command) {
 
 TextKind text_kind_of(short command) {
   switch (command) {
-    case kActCopyS: return TextKind::kSpaced;
+    case kActCopyS:
+      return TextKind::kSpaced;
     case kActCopyA:
     case kActConcatA:
-    case kActPrefixA: return TextKind::kAbbrev;
-    case kActCopyC: return TextKind::kClose;
-    default: return TextKind::kJoined;
+    case kActPrefixA:
+      return TextKind::kAbbrev;
+    case kActCopyC:
+      return TextKind::kClose;
+    default:
+      return TextKind::kJoined;
   }
 }
 
@@ -118,7 +122,9 @@ bool copy_action(RunState& r, const PatternAction& a) {
 }
 
 const PatternAction* action_at(const RunState& r, int index) {
-  if (r.pattern < 0 || r.pattern >= r.program->slot_count) return nullptr;
+  if (r.pattern < 0 || r.pattern >= r.program->slot_count || r.program->patternActions == nullptr) {
+    return nullptr;
+  }
   const PatternAction* a = r.program->patternActions[r.pattern];
   for (int i = 0; a != nullptr && i < index; ++i) a = a->next;
   return a;

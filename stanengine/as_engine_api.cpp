@@ -24,8 +24,7 @@ TOVR_API int TOVR_asProcStan(TOVR_Stan* h, char* inputArea, char* keys, char* au
   if (!tovr::has_tag(h, tovr::kStanTag)) return tovr::as_status::kInvalidHandle;
   if (inputArea == nullptr || originalRecord == nullptr) return tovr::as_status::kInvalidHandle;
   try {
-    return tovr::proc_stan(*tovr::as_stan(h), inputArea, keys, auxText, firstCall,
-                           originalRecord);
+    return tovr::proc_stan(*tovr::as_stan(h), inputArea, keys, auxText, firstCall, originalRecord);
   } catch (...) {
     return kNoMemory;
   }

@@ -104,9 +104,15 @@ class ConditionEval {
 
   static bool arith(short op, long long a, long long b, long long* out) {
     switch (op) {
-      case kArithAdd: *out = a + b; return true;
-      case kArithSub: *out = a - b; return true;
-      case kArithMul: *out = a * b; return true;
+      case kArithAdd:
+        *out = a + b;
+        return true;
+      case kArithSub:
+        *out = a - b;
+        return true;
+      case kArithMul:
+        *out = a * b;
+        return true;
       case kArithDiv:
         if (b == 0) return false;
         *out = a / b;
@@ -115,19 +121,28 @@ class ConditionEval {
         if (b == 0) return false;
         *out = a % b;
         return true;
-      default: *out = a; return true;
+      default:
+        *out = a;
+        return true;
     }
   }
 
   static int compare_relation(short rel, int order) {
     switch (rel) {
-      case kRelEq: return order == 0;
-      case kRelNe: return order != 0;
-      case kRelLt: return order < 0;
-      case kRelGt: return order > 0;
-      case kRelLe: return order <= 0;
-      case kRelGe: return order >= 0;
-      default: return 0;
+      case kRelEq:
+        return order == 0;
+      case kRelNe:
+        return order != 0;
+      case kRelLt:
+        return order < 0;
+      case kRelGt:
+        return order > 0;
+      case kRelLe:
+        return order <= 0;
+      case kRelGe:
+        return order >= 0;
+      default:
+        return 0;
     }
   }
 

@@ -62,10 +62,14 @@ class Converter {
     // A table named by its file is loaded on its first use, under the file's name.
     if (a_.target_kind == kTargetConvertFile) tblLoad(registry_, table_, table_, 'I');
     switch (a_.source_kind) {
-      case kSourceOperand: return operand();
-      case kSourceField: return field();
-      case kSourceVariable: return variable();
-      default: return true;
+      case kSourceOperand:
+        return operand();
+      case kSourceField:
+        return field();
+      case kSourceVariable:
+        return variable();
+      default:
+        return true;
     }
   }
 
@@ -253,8 +257,8 @@ class Converter {
       if (piece[0] == '\0') continue;
       Token* scratch = nullptr;
       int code = tkTokenize(s.tokenizer, registry_, kScratchList, piece, s.class_table_name[p],
-                            kTkEngineModes, s.separator_list[p], s.strip_list[p],
-                            kTkEnginePrefix, &scratch);
+                            kTkEngineModes, s.separator_list[p], s.strip_list[p], kTkEnginePrefix,
+                            &scratch);
       if (code != kTkOk) return tokenizer_failed(as_status::kTokenize, code);
       int n = 0;
       tkGetN(s.tokenizer, kScratchList, &n);

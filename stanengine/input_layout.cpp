@@ -14,8 +14,8 @@ bool is_line_only(const FormatEntry& e) { return e.length == 0; }
 
 void build_input_layout(const Stan& stan, InputLayout& layout) {
   std::memset(&layout, 0, sizeof layout);
-  const int last = stan.format_entry_count < kFormatEntries ? stan.format_entry_count
-                                                            : kFormatEntries - 1;
+  const int last =
+      stan.format_entry_count < kFormatEntries ? stan.format_entry_count : kFormatEntries - 1;
   int length = 0;
   for (int i = 1; i <= last; ++i) length += stan.format[i].length;
   layout.area_length = static_cast<short>(length);
@@ -36,8 +36,8 @@ void build_input_layout(const Stan& stan, InputLayout& layout) {
 void line_formats(const Stan& stan, const InputLayout& layout, int line, LineFormats& out) {
   out.count = 0;
   out.first = 0;
-  const int last = stan.format_entry_count < kFormatEntries ? stan.format_entry_count
-                                                            : kFormatEntries - 1;
+  const int last =
+      stan.format_entry_count < kFormatEntries ? stan.format_entry_count : kFormatEntries - 1;
   for (int i = 1; i <= last && out.count < kMaxLineFormats; ++i) {
     if (layout.entry_line[i] != line) continue;
     if (out.count == 0) out.first = static_cast<short>(i);
@@ -46,8 +46,8 @@ void line_formats(const Stan& stan, const InputLayout& layout, int line, LineFor
 }
 
 bool line_taken_whole(const Stan& stan, int line) {
-  const int last = stan.format_entry_count < kFormatEntries ? stan.format_entry_count
-                                                            : kFormatEntries - 1;
+  const int last =
+      stan.format_entry_count < kFormatEntries ? stan.format_entry_count : kFormatEntries - 1;
   for (int i = 1; i <= last; ++i) {
     const FormatEntry& e = stan.format[i];
     if (!is_line_only(e) || e.first_line <= 0) continue;

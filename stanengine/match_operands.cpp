@@ -286,8 +286,8 @@ Next field_test(RunState& r, int k) {
   const int process = p.field_process[k];
   if (process < 0 || process >= kMaxProcesses) return Next::kFail;
   char* value = r.field_text[k];
-  const int status = TOVR_mkGet(r.stan->mk, r.stan->processMatchKey[process], p.field_name[k],
-                                value);
+  const int status =
+      TOVR_mkGet(r.stan->mk, r.stan->processMatchKey[process], p.field_name[k], value);
   if (status != 0) {
     value[0] = '\0';
     print_mk_message(status);

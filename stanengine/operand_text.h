@@ -14,7 +14,8 @@ bool range_given(const int range[2]);
 // last run of digits, (c) the first run of other characters, (-c) the last one; in a pair, n
 // and c stand for the last position and -n and -c for the first. A range of two same-signed
 // numbers spanning 128 characters or more, or a number reaching position 1024, prints message
-// and leaves the text as it is.
+// and leaves the text as it is. Ranges on an operand's text use the "user-specified" message,
+// ranges on fields and user variables the "user-supplied" one.
 void apply_text_range(char* text, const int range[2], const char* message);
 
 // Texts of an operand for the actions: its selected tokens' values joined, or joined by

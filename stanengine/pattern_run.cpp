@@ -11,6 +11,7 @@
 #include "matchkey/match_key.h"
 #include "stanengine/engine_status.h"
 #include "stanengine/engine_texts.h"
+#include "stanengine/opcodes.h"
 #include "stanengine/record_output.h"
 #include "stanengine/run_steps.h"
 #include "stanengine/tk_block.h"
@@ -37,9 +38,9 @@ bool take_tokens(RunState& r, const char* text, bool tokenized) {
   const int p = r.process;
   if (!tokenized) {
     Token* list = nullptr;
-    const int code = tkTokenize(s.tokenizer, registry, r.list, text, s.class_table_name[p],
-                                kTkEngineModes, s.separator_list[p], s.strip_list[p],
-                                kTkEnginePrefix, &list);
+    const int code =
+        tkTokenize(s.tokenizer, registry, r.list, text, s.class_table_name[p], kTkEngineModes,
+                   s.separator_list[p], s.strip_list[p], kTkEnginePrefix, &list);
     if (code != kTkOk) return tokenizer_error(r, as_status::kTokenize, code);
   }
   int count = 0;
@@ -56,8 +57,7 @@ bool take_tokens(RunState& r, const char* text, bool tokenized) {
   for (int i = 0; i < r.count; ++i) {
     Token& t = r.tokens[i];
     if (!reclassifiable(t.TokenClass) || t.TokenValue[0] == '\0') continue;
-    const int c = tkClassify(registry, &t, s.class_table_name[p], kTkEngineModes,
-                             kTkEnginePrefix);
+    const int c = tkClassify(registry, &t, s.class_table_name[p], kTkEngineModes, kTkEnginePrefix);
     if (c != kTkOk) return tokenizer_error(r, as_status::kClassify, c);
   }
   return true;
@@ -68,7 +68,10 @@ bool take_tokens(RunState& r, const char* text, bool tokenized) {
 Next pattern_start(RunState& r) {
   const int p = r.arg[r.pc];
   const ProcessProgram& program = *r.program;
-  if (p < 0 || p >= program.slot_count || program.patterns[p] == nullptr) return Next::kFail;
+  if (p < 0 || p >= program.slot_count || program.patterns == nullptr ||
+      program.patternClassFlags == nullptr || program.patterns[p] == nullptr) {
+    return Next::kFail;
+  }
   r.pattern = p;
   r.pat = program.patterns[p];
   for (int k = 0; k < kMaxOperands; ++k) {
@@ -138,9 +141,10 @@ Next subroutine_return(RunState& r) {
   return Next::kJump;
 }
 
-bool is_search(const RunState& r, int op, int k) {
+bool is_search(const RunState& r, int code, int k) {
   // A floated first operand is tested plainly at the start its loop head chose.
-  return op == 121 || op == 123 || op == 125 || (op == 126 && k > 0 && r.pat->float_flag[k] != 0);
+  return code == op::kFloatClass || code == op::kFloatNotClass || code == op::kFloatUnknown ||
+         (code == op::kAnyToken && k > 0 && r.pat->float_flag[k] != 0);
 }
 
 Next action_step(RunState& r) {
@@ -150,51 +154,106 @@ Next action_step(RunState& r) {
   return perform_action(r, index);
 }
 
-Next operand_step(RunState& r, int op) {
+Next operand_step(RunState& r, int code) {
   const int k = r.arg[r.pc];
   if (r.pat == nullptr || k < 0 || k >= kMaxOperands) return Next::kFail;
-  switch (op) {
-    case 160: return operand_start(r, k);
-    case 180: return operand_start(r, k);
-    case 120: case 121: case 122: case 123: case 126:
-      return class_test(r, k, is_search(r, op, k));
-    case 124: case 125: return unknown_run_test(r, k, op == 125);
-    case 127: return universal_search(r, k);
-    case 128: return universal_to_line_end(r, k);
-    case 190: return universal_rest(r, k);
-    case 129: return value_test(r, k);
-    case 130: case 132: return condition_test(r, k);
-    case 131: return field_test(r, k);
-    case 133: return Next::kFail;
-    case 134: return end_of_line_test(r, k);
-    case 150: case 151: return range_test(r, k, false);
-    case 152: case 153: return range_test(r, k, true);
-    default: return Next::kNext;
+  switch (code) {
+    case op::kOperandStart:
+    case op::kUniversalBegin:
+      return operand_start(r, k);
+    case op::kClass:
+    case op::kFloatClass:
+    case op::kNotClass:
+    case op::kFloatNotClass:
+    case op::kAnyToken:
+      return class_test(r, k, is_search(r, code, k));
+    case op::kUnknown:
+    case op::kFloatUnknown:
+      return unknown_run_test(r, k, code == op::kFloatUnknown);
+    case op::kUniversalSearch:
+      return universal_search(r, k);
+    case op::kUniversalToEol:
+      return universal_to_line_end(r, k);
+    case op::kUniversalLast:
+      return universal_rest(r, k);
+    case op::kValues:
+      return value_test(r, k);
+    case op::kCondition:
+    case op::kConditionOnly:
+      return condition_test(r, k);
+    case op::kField:
+      return field_test(r, k);
+    case op::kEndOfField:
+      return Next::kFail;  // reached only when a token follows
+    case op::kEndOfLine:
+      return end_of_line_test(r, k);
+    case op::kLowPositive:
+    case op::kLowNegative:
+      return range_test(r, k, false);
+    case op::kHighPositive:
+    case op::kHighNegative:
+      return range_test(r, k, true);
+    default:
+      return Next::kNext;
   }
 }
 
-Next step(RunState& r, int op) {
-  switch (op) {
-    case 2: case 300: return Next::kEnd;
-    case 100: case 101: return pattern_start(r);
-    case 110: case 111: return fixed_position(r, op == 111);
-    case 112: case 113: return Next::kNext;
-    case 114:
+Next step(RunState& r, int code) {
+  switch (code) {
+    case op::kExit:
+    case op::kEndOfMain:
+      return Next::kEnd;
+    case op::kFirstPattern:
+    case op::kPattern:
+      return pattern_start(r);
+    case op::kFixedLeft:
+    case op::kFixedRight:
+      return fixed_position(r, code == op::kFixedRight);
+    case op::kFloatStart:
+    case op::kFloatRightStart:
+      return Next::kNext;
+    case op::kAnchor:
       r.pos = 0;
       return Next::kNext;
-    case 115: case 116: return newline_position(r, op == 116);
-    case 161: case 162: return loop_head(r, op == 162);
-    case 170: return token_left(r);
-    case 200: return pattern_matched(r);
-    case 195: return call(r);
-    case 196: return subroutine_return(r);
-    case 12: case 13: case 14: return action_step(r);
-    default: break;
+    case op::kNewlineLeft:
+    case op::kNewlineRight:
+      return newline_position(r, code == op::kNewlineRight);
+    case op::kFloatLoop:
+    case op::kFloatRightLoop:
+      return loop_head(r, code == op::kFloatRightLoop);
+    case op::kTokenLeft:
+      return token_left(r);
+    case op::kMatched:
+      return pattern_matched(r);
+    case op::kCall:
+      return call(r);
+    case op::kReturn:
+      return subroutine_return(r);
+    case op::kConvert:
+    case op::kConvertP:
+    case op::kConvertS:
+      return action_step(r);
+    default:
+      break;
   }
-  if (op >= 210 && op <= 284) return action_step(r);
-  if (op >= 120 && op <= 190) return operand_step(r, op);
+  if (code >= op::kFirstAction && code <= op::kLastAction) return action_step(r);
+  if (code >= op::kClass && code <= op::kUniversalLast) return operand_step(r, code);
   // Codes outside the instruction set are passed over.
   return Next::kNext;
+}
+
+// Where a failed instruction continues. A pattern that fails always goes on forward, to the
+// next pattern or its section's end; a pattern start whose fail address points back (which
+// could only loop) continues there as well.
+int fail_target(const RunState& r) {
+  const int target = r.fail[r.pc];
+  const short code = r.code[r.pc];
+  if ((code != op::kFirstPattern && code != op::kPattern) || target > r.pc) return target;
+  for (int i = r.pc + 1; i < r.code_count; ++i) {
+    const short next = r.code[i];
+    if (next == op::kPattern || next == op::kEndOfMain || next == op::kReturn) return i;
+  }
+  return r.code_count;
 }
 
 void execute(RunState& r) {
@@ -209,16 +268,10 @@ void execute(RunState& r) {
         ++r.pc;
         r.resumed = false;
         break;
-      case Next::kFail: {
-        const int target = r.fail[r.pc];
-        // A failed pattern always goes on forward; a start that fails back to itself or
-        // before it could only loop, and ends the program instead.
-        const short op = r.code[r.pc];
-        if ((op == 100 || op == 101) && target <= r.pc) return;
-        r.pc = target;
+      case Next::kFail:
+        r.pc = fail_target(r);
         r.resumed = true;
         break;
-      }
       case Next::kJump:
         r.resumed = false;
         break;
@@ -233,13 +286,22 @@ void execute(RunState& r) {
 int class_bit(char cls) {
   if (cls >= 'A' && cls <= 'Z') return cls - 'A';
   switch (cls) {
-    case '^': return 26;
-    case '<': return 27;
-    case '>': return 28;
-    case '?': return 29;
-    case '@': return 30;
-    case '#': case '&': case '-': return 31;
-    default: return -1;
+    case '^':
+      return 26;
+    case '<':
+      return 27;
+    case '>':
+      return 28;
+    case '?':
+      return 29;
+    case '@':
+      return 30;
+    case '#':
+    case '&':
+    case '-':
+      return 31;
+    default:
+      return -1;
   }
 }
 
@@ -315,8 +377,8 @@ int run_process(Stan& stan, int process, const char* text, bool tokenized) {
   if (r.field_written && r.program->postActions != nullptr && !run_post_actions(r)) {
     return r.status;
   }
-  const int status = TOVR_mkCopy(stan.mk, stan.processMatchKey[process],
-                                 stan.processMatchKeyContents[process]);
+  const int status =
+      TOVR_mkCopy(stan.mk, stan.processMatchKey[process], stan.processMatchKeyContents[process]);
   if (status != 0) {
     print_mk_message(status);
     return as_status::kMkCopy;

@@ -9,17 +9,36 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 int digit_of(char c) {
   switch (c) {
-    case 'A': case 'E': case 'H': case 'I': case 'O': case 'U': case 'W': case 'Y':
+    case 'A':
+    case 'E':
+    case 'H':
+    case 'I':
+    case 'O':
+    case 'U':
+    case 'W':
+    case 'Y':
       return 7;
-    case 'B': case 'F': case 'P': case 'V':
+    case 'B':
+    case 'F':
+    case 'P':
+    case 'V':
       return 1;
-    case 'C': case 'G': case 'J': case 'K': case 'Q': case 'S': case 'X': case 'Z':
+    case 'C':
+    case 'G':
+    case 'J':
+    case 'K':
+    case 'Q':
+    case 'S':
+    case 'X':
+    case 'Z':
       return 2;
-    case 'D': case 'T':
+    case 'D':
+    case 'T':
       return 3;
     case 'L':
       return 4;
-    case 'M': case 'N':
+    case 'M':
+    case 'N':
       return 5;
     case 'R':
       return 6;

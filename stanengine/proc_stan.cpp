@@ -131,8 +131,7 @@ void warm_conversion_tables(TableRegistry* registry, const ProcessProgram& progr
     for (const PatternAction* a = program.patternActions[s]; a != nullptr; a = a->next) {
       const char* table = a->toActionEntity.fileName;
       if (table == nullptr || table[0] == '\0') continue;
-      if (a->command != kActConvert && a->command != kActConvertP &&
-          a->command != kActConvertS) {
+      if (a->command != kActConvert && a->command != kActConvertP && a->command != kActConvertS) {
         continue;
       }
       if (a->target_kind == kTargetConvertFile) tblLoad(registry, table, table, 'I');

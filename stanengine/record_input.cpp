@@ -41,9 +41,7 @@ class RecordReader {
 
   int read() {
     area_[0] = '\0';
-    if (stan_.test_count > 0 && stan_.engine.records_read == stan_.test_count) {
-      return as_status::kTestReached;
-    }
+    if (test_reached()) return as_status::kTestReached;
     if (!stan_.interactive) original_[0] = '\0';
     if (stan_.line_delimiter != '\0' && stan_.interactive) {
       console_message(engine_text::kInteractiveLineDelimiter);
@@ -56,10 +54,16 @@ class RecordReader {
       if (!stan_.interactive) original_[0] = '\0';
       if (status != as_status::kOk) return status;
     }
+    if (test_reached()) return as_status::kTestReached;
     return read_record();
   }
 
  private:
+  // Skipped records count as read, so the test count can be passed while skipping.
+  bool test_reached() const {
+    return stan_.test_count > 0 && stan_.engine.records_read >= stan_.test_count;
+  }
+
   // The input file named by INFILE is opened before the first read; without a name the
   // reading callbacks get a null stream and the host serves the input.
   int open_input() {
@@ -72,8 +76,8 @@ class RecordReader {
 
   int read_record() {
     interactive_at_ = 0;
-    interactive_length_ = stan_.interactive ? static_cast<int>(strnlen(original_, kInputAreaMax))
-                                            : 0;
+    interactive_length_ =
+        stan_.interactive ? static_cast<int>(strnlen(original_, kInputAreaMax)) : 0;
     placed_ = false;
     tail_ = 0;
     next_item_entry_ = 1;
@@ -127,12 +131,13 @@ class RecordReader {
     if (size < 0) size = 0;
     int n = 0;
     if (stan_.interactive) {
-      n = size < interactive_length_ - interactive_at_ ? size : interactive_length_ - interactive_at_;
+      n = size < interactive_length_ - interactive_at_ ? size
+                                                       : interactive_length_ - interactive_at_;
       std::memcpy(line_.text, original_ + interactive_at_, static_cast<std::size_t>(n));
       interactive_at_ += n;
     } else {
-      n = static_cast<int>(stream_read(line_.text, 1, static_cast<std::size_t>(size),
-                                       stan_.engine.input));
+      n = static_cast<int>(
+          stream_read(line_.text, 1, static_cast<std::size_t>(size), stan_.engine.input));
     }
     if (n <= 0) return as_status::kEofRead;
     if (n < size) ended_ = true;
@@ -188,8 +193,8 @@ class RecordReader {
     const char* start = original_ + interactive_at_;
     const auto* end = static_cast<const char*>(
         std::memchr(start, '\n', static_cast<std::size_t>(interactive_length_ - interactive_at_)));
-    const int n = end != nullptr ? static_cast<int>(end - start) + 1
-                                 : interactive_length_ - interactive_at_;
+    const int n =
+        end != nullptr ? static_cast<int>(end - start) + 1 : interactive_length_ - interactive_at_;
     std::memcpy(line_.text, start, static_cast<std::size_t>(n));
     line_.text[n] = '\0';
     line_.length = n;

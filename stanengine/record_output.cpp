@@ -127,8 +127,8 @@ int build_aux_text(const Stan& stan, char* aux, const char* original) {
       case AuxKind::kField: {
         if (item.process < 0 || item.process >= kMaxProcesses) break;
         char value[kFieldValueSize] = {};
-        const int status = TOVR_mkGet(stan.mk, stan.processMatchKey[item.process], item.field,
-                                      value);
+        const int status =
+            TOVR_mkGet(stan.mk, stan.processMatchKey[item.process], item.field, value);
         if (status != 0) {
           print_mk_message(status);
           return as_status::kMkGet;

@@ -56,7 +56,7 @@ struct RunState {
   // An operand's text as a TEMP conversion left it, for the actions that follow.
   char temp_text[kMaxOperands][kOperandTextSize];
   bool temp_set[kMaxOperands];
-  int last_action;                   // the action performed last in this match
+  int last_action;  // the action performed last in this match
   bool field_written;
   int last_call;
   int status;  // the run's error, once one occurred

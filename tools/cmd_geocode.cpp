@@ -97,11 +97,14 @@ long number_of(const std::string& record, const RulesVariable* v) {
   return n;
 }
 
-void blank(std::string* record, const RulesVariable* v) {
-  if (v == nullptr || v->start < 0) return;
+// Writes the number 0, right-justified, over a candidate field.
+void write_zero(std::string* record, const RulesVariable* v) {
+  if (v == nullptr || v->start < 0 || v->length <= 0) return;
   for (int i = v->start; i < v->start + v->length && static_cast<size_t>(i) < record->size(); ++i) {
     (*record)[i] = ' ';
   }
+  size_t last = static_cast<size_t>(v->start + v->length - 1);
+  if (last < record->size()) (*record)[last] = '0';
 }
 
 // The address ranges of a segment: the four variables of the double interval comparison
@@ -112,8 +115,10 @@ struct Ranges {
 
 // A side whose two ends are both odd or both even holds only such numbers. The matcher's
 // double interval takes the left range whenever it holds the number, odd or even; so when
-// exactly one side has the parity of the house number, the other side's range is blanked
-// in the candidate record, and the matcher finds the side the address lies on.
+// exactly one side has the parity of the house number, the other side's range becomes 0 to
+// 0 in the candidate record: a range that holds no house number disagrees, and the matcher
+// finds the side the address lies on. (A blank range would count as missing and give the
+// middle weight, which is more than a number beyond every range of the street deserves.)
 std::string prepare(const std::string& record, const Ranges& ranges, long house) {
   if (house < 0 || ranges.v[0] == nullptr) return record;
   int parity[2] = {-1, -1};
@@ -127,8 +132,8 @@ std::string prepare(const std::string& record, const Ranges& ranges, long house)
   for (int side = 0; side < 2; ++side) {
     int other = 1 - side;
     if (parity[side] == wanted && parity[other] == 1 - wanted) {
-      blank(&prepared, ranges.v[2 * other]);
-      blank(&prepared, ranges.v[2 * other + 1]);
+      write_zero(&prepared, ranges.v[2 * other]);
+      write_zero(&prepared, ranges.v[2 * other + 1]);
     }
   }
   return prepared;

@@ -76,6 +76,19 @@ bool read_settings(const Args& args, IndexSettings* s, std::string* error) {
     }
     s->others.emplace_back(spec.substr(0, eq), static_cast<int>(seq));
   }
+  // Each sequence is opened once, under one name.
+  for (size_t i = 0; i < s->others.size(); ++i) {
+    bool repeated = s->others[i].second == s->sequence;
+    for (size_t j = 0; j < i; ++j) {
+      repeated = repeated || s->others[j].second == s->others[i].second ||
+                 iequals(s->others[j].first, s->others[i].first);
+    }
+    if (repeated || iequals(s->others[i].first, s->name)) {
+      *error = "--index opens sequence " + std::to_string(s->others[i].second) + " as " +
+               s->others[i].first + ", but that sequence or name is open already";
+      return false;
+    }
+  }
   return true;
 }
 
@@ -217,8 +230,8 @@ int load(const Args& args, const IndexSettings& s, const std::string& data) {
     report_error(closed ? error : s.file + ": the index could not be written");
     return kExitFailure;
   }
-  std::printf("%s: %ld rows, %zu keys filed into %s sequence %d\n", data.c_str(), row_count,
-              rows.size(), s.file.c_str(), s.sequence);
+  std::printf("%s: %ld rows, %zu record numbers filed into %s sequence %d\n", data.c_str(),
+              row_count, rows.size(), s.file.c_str(), s.sequence);
   return kExitOk;
 }
 

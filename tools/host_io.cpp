@@ -108,10 +108,14 @@ size_t host_fread(void* buf, size_t size, size_t count, void* stream) {
   return got;
 }
 
+// The note the compiler gives for every pattern file that is not enciphered: it tells a
+// user of the tool nothing, and the tool leaves it out.
+constexpr const char* kPlainPatternNote = "Loading non-encrypted pattern file.";
+
 // Library messages go to standard error. A message that does not end its line (some are
 // a single sentence) gets a line end, so that the next output starts on a line of its own.
 int host_printf(const char* text) {
-  if (text == nullptr) return 0;
+  if (text == nullptr || std::strcmp(text, kPlainPatternNote) == 0) return 0;
   int written = std::fputs(text, stderr);
   size_t length = std::strlen(text);
   if (length > 0 && text[length - 1] != '\n') std::fputc('\n', stderr);

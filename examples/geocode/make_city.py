@@ -16,8 +16,6 @@ against it.
 import os
 import sys
 
-BLOCK_METRES = 120
-
 # East-west streets: (name, type, y in blocks, blocks west, blocks east).
 STREETS = [
     ("MAIN", "ST", 0, 6, 6),
@@ -58,7 +56,7 @@ HEADER = """\
 # Tovr Falls street segments, written by make_city.py. Do not edit by hand.
 # Columns (from 1): 1-6 segment id, 8-9 pre-directional, 11-38 street name, 40-43 street
 # type, 45-46 post-directional, 48-53 left from, 55-60 left to, 62-67 right from,
-# 69-74 right to, 76-80 ZIP code, 82-116 from x, from y, to x, to y in metres.
+# 69-74 right to, 76-80 ZIP code.
 """
 
 
@@ -77,10 +75,9 @@ def ranges(block, odd_left):
     return (odd, even) if odd_left else (even, odd)
 
 
-def record(seq, predir, name, stype, left, right, zip5, start, end):
+def record(seq, predir, name, stype, left, right, zip5):
     return (f"S{seq:05d} {predir:<2} {name:<28} {stype:<4} {'':<2} "
-            f"{left[0]:>6} {left[1]:>6} {right[0]:>6} {right[1]:>6} {zip5} "
-            f"{start[0]:>8} {start[1]:>8} {end[0]:>8} {end[1]:>8}")
+            f"{left[0]:>6} {left[1]:>6} {right[0]:>6} {right[1]:>6} {zip5}")
 
 
 def segments():
@@ -89,16 +86,12 @@ def segments():
         for predir, sign, blocks in (("E", 1, east), ("W", -1, west)):
             for k in range(1, blocks + 1):
                 left, right = ranges(k, odd_left=True)
-                start = (sign * (k - 1) * BLOCK_METRES, y * BLOCK_METRES)
-                end = (sign * k * BLOCK_METRES, y * BLOCK_METRES)
-                rows.append((predir, name, stype, left, right, zip_code(sign, y), start, end))
+                rows.append((predir, name, stype, left, right, zip_code(sign, y)))
     for name, stype, x, south, north in AVENUES:
         for predir, sign, blocks in (("N", 1, north), ("S", -1, south)):
             for k in range(1, blocks + 1):
                 left, right = ranges(k, odd_left=False)
-                start = (x * BLOCK_METRES, sign * (k - 1) * BLOCK_METRES)
-                end = (x * BLOCK_METRES, sign * k * BLOCK_METRES)
-                rows.append((predir, name, stype, left, right, zip_code(x, sign), start, end))
+                rows.append((predir, name, stype, left, right, zip_code(x, sign)))
     return [record(i, *row) for i, row in enumerate(rows, 1)]
 
 

@@ -83,39 +83,20 @@ TEST_F(QueryLanguage, TermsQuotesAndModes) {
   EXPECT_EQ(compile("a\tb\r\n"), "a b &");
 }
 
-TEST_F(QueryLanguage, GrammarErrorsGiveOneBasedTokenPositions) {
-  EXPECT_EQ(error_of("& a"), 1);
-  EXPECT_EQ(error_of("a &"), 3);
-  EXPECT_EQ(error_of("a & & b"), 5);
-  EXPECT_EQ(error_of("a (b)"), 3);
-  EXPECT_EQ(error_of("(a) b"), 5);
-  EXPECT_EQ(error_of("(a) #b"), 5);
-  EXPECT_EQ(error_of("a #b"), 3);
-  EXPECT_EQ(error_of("( )"), 3);
-  EXPECT_EQ(error_of("# / a"), 3);
-  EXPECT_EQ(error_of("= a"), 1);
-  EXPECT_EQ(error_of("a = = b"), 5);
-  EXPECT_EQ(error_of("(a) = b"), 5);
-  EXPECT_EQ(error_of("CITY ="), 6);
-  EXPECT_EQ(error_of(""), 1);
-  EXPECT_EQ(error_of("   "), 1);
-  EXPECT_EQ(program_.count, 0);
-}
-
-TEST_F(QueryLanguage, ParenthesisAndSelectorErrors) {
-  EXPECT_EQ(error_of("( a"), 1);
-  EXPECT_EQ(error_of("x & ((a)"), 5);
-  EXPECT_EQ(error_of("a )"), 3);
-  EXPECT_EQ(error_of("(a))"), 4);
-  EXPECT_EQ(error_of("NOPE = a"), 1);
-  EXPECT_EQ(error_of("a & nope = b"), 5);
-  // A name of more than 8 characters never names a sequence.
-  EXPECT_EQ(error_of("CITYCITYC = a"), 1);
-
-  std::string deep = std::string(14, '(') + "a" + std::string(14, ')');
-  EXPECT_EQ(error_of(deep), 0);
-  deep = std::string(15, '(') + "a" + std::string(15, ')');
-  EXPECT_EQ(error_of(deep), 15);
+TEST_F(QueryLanguage, GrammarParenthesisAndSelectorErrorsGiveOneBasedPositions) {
+  const std::pair<const char*, int> cases[] = {
+      {"& a", 1},          {"a &", 3},           {"a & & b", 5}, {"a (b)", 3}, {"(a) b", 5},
+      {"(a) #b", 5},       {"a #b", 3},          {"( )", 3},     {"# / a", 3}, {"= a", 1},
+      {"a = = b", 5},      {"(a) = b", 5},       {"CITY =", 6},  {"", 1},      {"   ", 1},
+      {"( a", 1},          {"x & ((a)", 5},      {"a )", 3},     {"(a))", 4},  {"NOPE = a", 1},
+      {"a & nope = b", 5}, {"CITYCITYC = a", 1},
+  };
+  for (const auto& [text, position] : cases) {
+    EXPECT_EQ(error_of(text), position) << text;
+    EXPECT_EQ(program_.count, 0);
+  }
+  EXPECT_EQ(error_of(std::string(14, '(') + "a" + std::string(14, ')')), 0);
+  EXPECT_EQ(error_of(std::string(15, '(') + "a" + std::string(15, ')')), 15);
 }
 
 TEST_F(QueryLanguage, TokenErrorsGiveZeroBasedCharacterIndexes) {

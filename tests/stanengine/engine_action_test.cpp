@@ -29,8 +29,7 @@ TEST_F(ActionTest, CopiesTakeTheJoinedSpacedAbbreviatedOrTableText) {
 
 TEST_F(ActionTest, ConcatAndPrefixJoinWithTheCurrentValue) {
   const char* input = "12 MAIN ST\n";
-  EXPECT_EQ(xx("^ | ? | T\nCOPY [2] {XX}\nCONCAT [1] {XX}\nPREFIX \"A\" {XX}\n", input),
-            "AMAIN12");
+  EXPECT_EQ(xx("^ | ? | T\nCOPY [2] {XX}\nCONCAT [1] {XX}\nPREFIX \"A\" {XX}\n", input), "AMAIN12");
   EXPECT_EQ(xx("^ | ? | T\nCOPY [1] {XX}\nCONCAT_A [3] {XX}\nPREFIX_A [3] {XX}\n", input),
             "ST12ST");
   // User variables: a target, a source and a CONCAT into a variable.
@@ -114,8 +113,7 @@ TEST_F(ActionTest, ConvertingTokensNamesTheirClassAndShowsInLaterPatterns) {
             "STJIM");
   // Several tokens whose spaced text is a row are converted as one.
   fs_.put("conv2.tbl", "\\FORMAT\\ SEP=,\nSAINT JAMES,SJ\nSAINT,ST\n");
-  EXPECT_EQ(xx("^ | ?\nCONVERT [2] @conv2.tbl TKN\n^ | ?\nCOPY_S [2] {XX}\n",
-               "12 SAINT JAMES\n"),
+  EXPECT_EQ(xx("^ | ?\nCONVERT [2] @conv2.tbl TKN\n^ | ?\nCOPY_S [2] {XX}\n", "12 SAINT JAMES\n"),
             "SJ");
 }
 

@@ -38,8 +38,8 @@ using Fields = std::vector<std::string>;
 class AddressTest : public EngineTest {
  protected:
   Fields fields() {
-    return {field("HN"), field("PD"), field("SN"), field("ST"), field("UT"), field("UV"),
-            field("SX")};
+    return {field("HN"), field("PD"), field("SN"), field("ST"),
+            field("UT"), field("UV"), field("SX")};
   }
 };
 
@@ -55,8 +55,7 @@ TEST_F(AddressTest, RecordsTakeTheFirstPatternThatFits) {
   EXPECT_EQ(fields(), (Fields{"123", "N", "MAIN", "ST", "APT", "4", "M500"}));
   EXPECT_STREQ(area_, "123 North Main Street Apt 4\n");
   EXPECT_STREQ(original_, "123 North Main Street Apt 4\n");
-  EXPECT_EQ(std::string(keys_),
-            "123   N MAIN                ST  APT 4     M500            ");
+  EXPECT_EQ(std::string(keys_), "123   N MAIN                ST  APT 4     M500            ");
 
   ASSERT_EQ(next(), 0);
   EXPECT_EQ(fields(), (Fields{"456", "", "ELM", "AVE", "", "", "E450"}));
@@ -81,7 +80,7 @@ TEST_F(AddressTest, RecordsTakeTheFirstPatternThatFits) {
 
 TEST_F(AddressTest, DebugFlagTracesMatchesAndFieldWrites) {
   fs_.put("in.txt", "456 ELM AVE\n");
-  compile(kAddressPatterns, std::string(kAddrSpec) + "DEBUG\n");
+  compile(kAddressPatterns, std::string(kAddrStandardizer) + "DEBUG\n");
   ASSERT_EQ(next(), 0);
   EXPECT_EQ(output(),
             "Pattern matched: ^ | ? | T\n"
@@ -102,7 +101,7 @@ TEST_F(AddressTest, EmptyInputOnTheFirstCallIsReported) {
 
 TEST_F(AddressTest, TestCountEndsTheInput) {
   fs_.put("in.txt", "1 A ST\n2 B ST\n3 C ST\n");
-  compile(kAddressPatterns, std::string(kAddrSpec) + "TEST 2\n");
+  compile(kAddressPatterns, std::string(kAddrStandardizer) + "TEST 2\n");
   EXPECT_EQ(next(), 0);
   EXPECT_EQ(first_, 0);
   EXPECT_EQ(next(), 0);
@@ -112,7 +111,7 @@ TEST_F(AddressTest, TestCountEndsTheInput) {
 
 TEST_F(AddressTest, OutputRecordLengthPadsEveryLine) {
   fs_.put("in.txt", "1 A ST\n");
-  compile(kAddressPatterns, std::string(kAddrSpec) + "OUTRECORD 80\n");
+  compile(kAddressPatterns, std::string(kAddrStandardizer) + "OUTRECORD 80\n");
   ASSERT_EQ(next(), 0);
   const std::string line = output();
   ASSERT_EQ(line.size(), 81u);

@@ -1,4 +1,4 @@
-// End-to-end standardizing: a specification, its tables, dictionary and pattern file in an
+// End-to-end standardizing: a standardizer file, its tables, dictionary and pattern file in an
 // in-memory file system, compiled through the public interface and run record by record.
 #pragma once
 
@@ -22,7 +22,7 @@ inline const char kAddrClasses[] =
     "STREET ST T\nST ST T\nAVENUE AVE T\nAVE AVE T\nROAD RD T\nRD RD T\n"
     "APARTMENT APT U\nAPT APT U\nUNIT UNIT U\nSUITE STE U\n";
 
-inline const char kAddrSpec[] =
+inline const char kAddrStandardizer[] =
     "STANDARDIZE ADDR\nRECORD 80\nINFILE in.txt\nOUTFILE out.txt\n";
 
 class EngineTest : public ::testing::Test {
@@ -37,12 +37,12 @@ class EngineTest : public ::testing::Test {
     TOVR_mkClose(mk_);
   }
 
-  // Compiles spec (as "std.stn") with the pattern file of process ADDR; fails the test when
+  // Compiles stan_file (as "std.stn") with the pattern file of process ADDR; fails the test when
   // the compile fails.
-  void compile(const std::string& patterns, const std::string& spec = kAddrSpec) {
+  void compile(const std::string& patterns, const std::string& stan_file = kAddrStandardizer) {
     close();
     fs_.put("ADDR.PAT", patterns);
-    fs_.put("std.stn", spec);
+    fs_.put("std.stn", stan_file);
     short total = 0;
     ASSERT_EQ(TOVR_asStanComp("std.stn", &handle_, mk_, &total), 0) << console_.text();
     ASSERT_EQ(TOVR_asSetNewFormats(handle_), 0);
@@ -51,7 +51,9 @@ class EngineTest : public ::testing::Test {
   }
 
   void close() {
-    if (handle_ != nullptr) EXPECT_EQ(TOVR_asCloseStan(handle_), 0);
+    if (handle_ != nullptr) {
+      EXPECT_EQ(TOVR_asCloseStan(handle_), 0);
+    }
     handle_ = nullptr;
   }
 
@@ -62,7 +64,7 @@ class EngineTest : public ::testing::Test {
     return TOVR_asProcStan(handle_, area_, keys_, aux_, &first_, original_);
   }
 
-  // Runs one record of input text through a one-process specification of pattern lines.
+  // Runs one record of input text through a one-process standardizer of pattern lines.
   int run(const std::string& patterns, const std::string& input) {
     fs_.put("in.txt", input);
     compile(patterns);

@@ -76,10 +76,10 @@ TEST_F(OperandTest, EndOfFieldHoldsOnlyWhenNoTokenFollows) {
 }
 
 TEST_F(OperandTest, EndOfLineAndNewlinePositioning) {
-  const std::string spec = std::string(kAddrSpec) + "LINESINREC 2\n";
+  const std::string stan_file = std::string(kAddrStandardizer) + "LINESINREC 2\n";
   auto lines = [&](const std::string& patterns) {
     fs_.put("in.txt", "12 MAIN\n34 SPRING X\n");
-    compile(patterns, spec);
+    compile(patterns, stan_file);
     EXPECT_EQ(next(), 0);
     const std::string value = field("XX");
     return value.empty() ? "<no match>" : value;
@@ -120,6 +120,13 @@ TEST_F(OperandTest, RangesSelectAmongTheBoundTokens) {
   EXPECT_EQ(xx("^ | (4) | T\nCOPY_S [2] {XX}\n", input), "<no match>");
   EXPECT_EQ(xx("^ | (-4:-1) | T\nCOPY_S [2] {XX}\n", input), "<no match>");
   EXPECT_EQ(xx("**(2:3) | T\nCOPY_S [1] {XX}\n", input), "A B");
+  // The special bounds: n and c stand for the last bound token, -n and -c for the first.
+  EXPECT_EQ(xx("^ | (-n:-2) | T\nCOPY_S [2] {XX}\n", input), "A B");
+  EXPECT_EQ(xx("^ | (c) | T\nCOPY_S [2] {XX}\n", input), "C");
+  EXPECT_EQ(xx("^ | (-c) | T\nCOPY_S [2] {XX}\n", input), "A");
+  // A range after ** is tested again each time ** searches on.
+  EXPECT_EQ(xx("**(3) | T | ^\nCOPY_S [1] {XX}\n", "A B ST C RD 5\n"), "ST");
+  EXPECT_EQ(xx("**(1:2) | T | ^\nCOPY_S [1] {XX}\n", "A B ST C RD 5\n"), "A B");
 }
 
 TEST_F(OperandTest, FieldOperandsAndValueLists) {
@@ -136,8 +143,7 @@ TEST_F(OperandTest, FieldOperandsAndValueLists) {
   EXPECT_EQ(xx("^ | ? | T=T=\"STREET\"\nCOPY [3] {XX}\n", input), "STREET");
   // A field operand reads the field as the earlier patterns left it.
   EXPECT_EQ(xx("^ | ? | T\nCOPY [2] {SN}\n{SN}=\"MAIN\"\nCOPY \"YES\" {XX}\n", input), "YES");
-  EXPECT_EQ(xx("^ | ? | T\nCOPY [2] {SN}\n{SN}=\"ELM\"\nCOPY \"YES\" {XX}\n", input),
-            "<no match>");
+  EXPECT_EQ(xx("^ | ? | T\nCOPY [2] {SN}\n{SN}=\"ELM\"\nCOPY \"YES\" {XX}\n", input), "<no match>");
 }
 
 TEST_F(OperandTest, ValueFilesAreReadFromTheirStartForEveryTest) {

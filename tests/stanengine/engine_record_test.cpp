@@ -42,18 +42,18 @@ TEST_F(RecordTest, ProcessesSharingAnInputReclassifyItsTokensAndKeysFollowKeyOrd
 }
 
 TEST_F(RecordTest, AuxiliaryOutputItems) {
-  const std::string spec = std::string(kAddrSpec) + "AUXOUTFILE aux.txt\n";
+  const std::string stan_file = std::string(kAddrStandardizer) + "AUXOUTFILE aux.txt\n";
   fs_.put("in.txt", "12 MAIN\n");
-  compile("^ | ?\nCOPY [2] {SN}\n", spec + "MOVE {SN}\n");
+  compile("^ | ?\nCOPY [2] {SN}\n", stan_file + "MOVE {SN}\n");
   ASSERT_EQ(next(), 0);
   EXPECT_STREQ(aux_, "MAIN");
-  compile("^ | ?\nCOPY [2] {SN}\n", spec + "MOVE ORIGINAL_RECORD\n");
+  compile("^ | ?\nCOPY [2] {SN}\n", stan_file + "MOVE ORIGINAL_RECORD\n");
   ASSERT_EQ(next(), 0);
   EXPECT_STREQ(aux_, "12 MAIN\n");
-  compile("^ | ?\nCOPY [2] {SN}\n", spec + "MOVE \"lit\"\n");
+  compile("^ | ?\nCOPY [2] {SN}\n", stan_file + "MOVE \"lit\"\n");
   ASSERT_EQ(next(), 0);
   EXPECT_STREQ(aux_, "lit");
-  compile("^ | ?\nCOPY [2] {SN}\n", std::string(kAddrSpec) + "\n");
+  compile("^ | ?\nCOPY [2] {SN}\n", std::string(kAddrStandardizer) + "\n");
   ASSERT_EQ(next(), 0);
   EXPECT_STREQ(aux_, "");
 }
@@ -167,7 +167,7 @@ TEST_F(RecordTest, AllocationFailuresAnywhereEndCleanly) {
           "\\POST_START\nSOUNDEX {SN} {SX}\n\\POST_END\n"
           "^ | D | ? | T\nCONVERT [3] @conv.tbl TKN\nCOPY_S [3] {SN}\n"
           "^ | ? | T | U | ^\nCOPY [2] {SN}\nCOPY [5] {UV}\n");
-  fs_.put("std.stn", kAddrSpec);
+  fs_.put("std.stn", kAddrStandardizer);
   TOVR_mkClose(mk_);
   mk_ = nullptr;
   sweep_allocation_failures([&](AllocationFaults&) {

@@ -198,12 +198,16 @@ TEST_F(RecordInputTest, BinaryRecordsUpToTheirDelimiter) {
 }
 
 TEST_F(RecordInputTest, CleanUpExpandsTabsAndBlanksControlCharacters) {
-  fs_.put("in.txt", "AB\tC\x01" "D\n");
+  fs_.put("in.txt",
+          "AB\tC\x01"
+          "D\n");
   stan().cleanup_input = 1;
   lay_out();
   ASSERT_EQ(read(), st::kOk);
   EXPECT_EQ(area(), "AB      C D\n");
-  EXPECT_EQ(original(), "AB\tC\x01" "D\n");
+  EXPECT_EQ(original(),
+            "AB\tC\x01"
+            "D\n");
 }
 
 TEST_F(RecordInputTest, CleanUpThatWouldOverflowTheLineIsRefused) {
@@ -289,6 +293,12 @@ TEST_F(RecordInputTest, TestCountStopsAndSkipDropsTheFirstRecords) {
   EXPECT_EQ(area(), "three\n");
   EXPECT_EQ(read(), st::kTestReached);
   EXPECT_EQ(area(), "");
+  // Skipping past the test count ends the input as well.
+  stan().engine.records_read = 0;
+  stream_rewind(stan().engine.input);
+  stan().skip_count = 3;
+  stan().test_count = 2;
+  EXPECT_EQ(read(), st::kTestReached);
 }
 
 TEST_F(RecordInputTest, RecordSetOverTheLimitIsRefused) {

@@ -100,9 +100,9 @@ TEST(PhoneticCode, CodesLettersRepeatsAndDigits) {
     const char* text;
     const char* code;
   } cases[] = {
-      {"MARTIN", "M635"},   {"ASHCRAFT", "A226"}, {"123 MAIN", "123M"}, {"  LEE", "L000"},
-      {"", "0000"},         {"    ", "0000"},     {"HTIMS", "H352"},    {"SMITH", "S530"},
-      {"Martin", "M000"},   {"PFISTER", "P236"},  {"A1B2", "A1B2"},     {"TYMCZAK", "T522"},
+      {"MARTIN", "M635"}, {"ASHCRAFT", "A226"}, {"123 MAIN", "123M"}, {"  LEE", "L000"},
+      {"", "0000"},       {"    ", "0000"},     {"HTIMS", "H352"},    {"SMITH", "S530"},
+      {"Martin", "M000"}, {"PFISTER", "P236"},  {"A1B2", "A1B2"},     {"TYMCZAK", "T522"},
   };
   for (const Case& c : cases) {
     char code[kPhoneticSize];

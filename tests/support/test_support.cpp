@@ -1,7 +1,7 @@
+// The helpers here need no test framework, so the fuzz targets link this file as well.
 #include "support/test_support.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -76,16 +76,20 @@ void* mem_fopen(const char* name, const char* mode) {
   return f.release();
 }
 
+// A null stream (what a library hands on when no file is named and the host serves the
+// data) reads as an empty file and takes no writes.
 int mem_fclose(void* s) {
+  if (s == nullptr) return EOF;
   delete static_cast<MemFile*>(s);
   MemFsAccess::closed();
   return 0;
 }
 
 int mem_fflush(void*) { return 0; }
-int mem_feof(void* s) { return static_cast<MemFile*>(s)->eof ? 1 : 0; }
+int mem_feof(void* s) { return s == nullptr || static_cast<MemFile*>(s)->eof ? 1 : 0; }
 
 int mem_fseek(void* s, long offset, int origin) {
+  if (s == nullptr) return -1;
   auto* f = static_cast<MemFile*>(s);
   long base = origin == SEEK_SET ? 0 : origin == SEEK_CUR ? static_cast<long>(f->pos)
                                                           : static_cast<long>(data_of(f).size());
@@ -98,6 +102,7 @@ int mem_fseek(void* s, long offset, int origin) {
 void mem_rewind(void* s) { mem_fseek(s, 0, SEEK_SET); }
 
 int mem_fgetc(void* s) {
+  if (s == nullptr) return EOF;
   auto* f = static_cast<MemFile*>(s);
   const std::string& d = data_of(f);
   if (!f->readable || f->pos >= d.size()) {
@@ -108,12 +113,17 @@ int mem_fgetc(void* s) {
 }
 
 char* mem_fgets(char* buf, int size, void* s) {
-  if (size <= 0) return nullptr;
+  if (size <= 0 || s == nullptr) return nullptr;
+  auto* f = static_cast<MemFile*>(s);
+  const std::string& d = data_of(f);
   int n = 0;
   while (n < size - 1) {
-    int c = mem_fgetc(s);
-    if (c == EOF) break;
-    buf[n++] = static_cast<char>(c);
+    if (!f->readable || f->pos >= d.size()) {
+      f->eof = true;
+      break;
+    }
+    const char c = d[f->pos++];
+    buf[n++] = c;
     if (c == '\n') break;
   }
   if (n == 0) return nullptr;
@@ -122,6 +132,7 @@ char* mem_fgets(char* buf, int size, void* s) {
 }
 
 size_t mem_fread(void* buf, size_t size, size_t count, void* s) {
+  if (s == nullptr) return 0;
   auto* f = static_cast<MemFile*>(s);
   const std::string& d = data_of(f);
   if (!f->readable || size == 0) return 0;
@@ -134,6 +145,7 @@ size_t mem_fread(void* buf, size_t size, size_t count, void* s) {
 }
 
 size_t mem_fwrite(const void* buf, size_t size, size_t count, void* s) {
+  if (s == nullptr) return 0;
   auto* f = static_cast<MemFile*>(s);
   if (!f->writable) return 0;
   std::string& d = data_of(f);
@@ -246,7 +258,8 @@ struct FileFaultAccess {
   static bool should_fail(FileFaults::Op op) {
     long& c = g_files->calls_[static_cast<int>(op)];
     ++c;
-    if (g_files->fail_at_ != 0 && op == g_files->fail_op_ && c == g_files->fail_at_) {
+    if (g_files->fail_at_ != 0 && op == g_files->fail_op_ &&
+        (c == g_files->fail_at_ || (g_files->fail_rest_ && c > g_files->fail_at_))) {
       g_files->injected_ = true;
       return true;
     }
@@ -313,7 +326,13 @@ FileFaults::~FileFaults() {
 void FileFaults::fail_at(Op op, long n) {
   fail_op_ = op;
   fail_at_ = n == 0 ? 0 : calls_[static_cast<int>(op)] + n;
+  fail_rest_ = false;
   injected_ = false;
+}
+
+void FileFaults::fail_from(Op op, long n) {
+  fail_at(op, n);
+  fail_rest_ = true;
 }
 
 // ---- console ----
@@ -346,33 +365,6 @@ ConsoleCapture::~ConsoleCapture() {
   TOVR_cbSet(TOVRCB_Printf, saved_printf_);
   TOVR_cbSet(TOVRCB_Fprintf, saved_fprintf_);
   g_console = nullptr;
-}
-
-// ---- sweeps ----
-
-long sweep_allocation_failures(const std::function<void(AllocationFaults&)>& scenario,
-                               long max_runs) {
-  for (long n = 1; n <= max_runs; ++n) {
-    AllocationFaults faults;
-    faults.fail_at(n);
-    scenario(faults);
-    EXPECT_EQ(faults.live_blocks(), 0) << "blocks leaked when allocation " << n << " failed";
-    if (::testing::Test::HasFailure() || !faults.injected()) return n;
-  }
-  ADD_FAILURE() << "allocation sweep did not finish within " << max_runs << " runs";
-  return max_runs;
-}
-
-long sweep_file_failures(FileFaults::Op op, const std::function<void(FileFaults&)>& scenario,
-                         long max_runs) {
-  for (long n = 1; n <= max_runs; ++n) {
-    FileFaults faults;
-    faults.fail_at(op, n);
-    scenario(faults);
-    if (::testing::Test::HasFailure() || !faults.injected()) return n;
-  }
-  ADD_FAILURE() << "file sweep did not finish within " << max_runs << " runs";
-  return max_runs;
 }
 
 std::string scratch_dir(const std::string& name) {

@@ -73,6 +73,8 @@ class FileFaults {
   // Fails call number n (1-based, counted from now) of op; 0 never fails. Reads are fgets,
   // fgetc and fread; writes fwrite and fflush.
   void fail_at(Op op, long n);
+  // As fail_at, and every later call of op fails too (a full disk, a lost device).
+  void fail_from(Op op, long n);
   long calls(Op op) const { return calls_[static_cast<int>(op)]; }
   bool injected() const { return injected_; }
 
@@ -81,6 +83,7 @@ class FileFaults {
   long calls_[4] = {};
   Op fail_op_ = Op::kOpen;
   long fail_at_ = 0;
+  bool fail_rest_ = false;
   bool injected_ = false;
   TOVR_Callback inner_[10];
 };

@@ -61,6 +61,7 @@ TEST(CliUsage, WrongUsageExitsTwoWithAMessageOnStandardError) {
       {{"index", "create", "f.idx", "--seq", "249"}, "option '--seq' needs a whole number"},
       {{"index", "create", "f.idx", "--name", "TOOLONGNAME"}, "an index name has 1 to 8"},
       {{"index", "create", "f.idx", "--coding", "sound", "--width", "32"}, "sound codes are 16"},
+      {{"index", "query", "f.idx", "A", "--index", "B=0"}, "that sequence or name is open already"},
       {{"match", "--spec", "s.spc"}, "tovr: --spec, --rules and --candidates are required"},
       {{"match", "--spec", "s", "--rules", "r", "--candidates", "c", "--top", "0"},
        "option '--top' needs a whole number from 1 to 1000"},

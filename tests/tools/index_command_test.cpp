@@ -79,7 +79,8 @@ TEST_F(IndexCommand, LoadFilesTheKeyColumnUnderRowNumbers) {
   CliResult loaded = load();
   ASSERT_EQ(loaded.status, 0) << loaded.err;
   // Six data rows; the empty name of row 6 is no key.
-  EXPECT_EQ(loaded.out, data_ + ": 6 rows, 5 keys filed into " + index_ + " sequence 0\n");
+  EXPECT_EQ(loaded.out,
+            data_ + ": 6 rows, 5 record numbers filed into " + index_ + " sequence 0\n");
 
   EXPECT_EQ(query("SMITH").out, "1\n4\n");
   EXPECT_EQ(query("smith").out, "1\n4\n") << "exact keys compare without regard to case";

@@ -54,8 +54,7 @@ TEST_F(MatchCommand, BestCandidateComesFirstWithWeightSideAndPosition) {
   EXPECT_EQ(lines[3].substr(0, best.size()), best) << lines[3];
   EXPECT_NE(lines[3].find("S00002 E MAIN ST 101 199 100 198"), std::string::npos) << lines[3];
   // The runner-up is the same block west of CENTRAL AVE: only the directional disagrees.
-  EXPECT_NE(lines[4].find("    1212     L      24.5  match   S00008 W MAIN ST"),
-            std::string::npos)
+  EXPECT_NE(lines[4].find("    1212     L      24.5  match   S00008 W MAIN ST"), std::string::npos)
       << lines[4];
 }
 

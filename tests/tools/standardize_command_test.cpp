@@ -73,6 +73,14 @@ TEST_F(StandardizeCommand, InputFilesAreReadOneAfterTheOther) {
             "HN=3; SN=PINE; ST=RD\n");
 }
 
+TEST_F(StandardizeCommand, AnInputFileOfTheSpecificationIsFoundBesideIt) {
+  std::string spec = copy_example("usaddr.spc", "INFILE lines.txt\n");
+  write_text(dir_ + "/lines.txt", "7 ELM ST\n");
+  CliResult r = run_cli({"standardize", spec}, "", scratch_dir("standardize_elsewhere"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "HN=7; SN=ELM; ST=ST\n");
+}
+
 TEST_F(StandardizeCommand, ARejectedRecordNamesItsLineAndTheRunGoesOn) {
   std::string words;
   for (char c = 'A'; c <= 'Z'; ++c) words += std::string("ZZ") + c + " ";

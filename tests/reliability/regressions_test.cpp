@@ -1,0 +1,175 @@
+// Faults found by the sweeps and the fuzz targets, each kept as the test of what broke.
+// A test whose name begins with DISABLED_ records a finding not yet fixed in its family.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "matchkey/match_key.h"
+#include "stancomp/stan.h"
+#include "support/test_support.h"
+#include "tovr.h"
+
+namespace tovr {
+namespace {
+
+// A read that fails in the middle of a rules file must fail the load (the natural code is 2,
+// "Unable to find rules file", as the table service reports an unreadable table like a
+// missing one), not end it quietly with the statements read so far.
+TEST(MatcherRegressions, DISABLED_RulesFileReadErrorIsNotTakenAsEndOfFile) {
+  test::MemFs fs;
+  fs.put("key.dct", "NM C 10 S\n");
+  fs.put("rules.txt", "VAR NAME 1 10 S\nMATCH CHAR NM NAME 0.9 0.1\n");
+  TOVR_Mk* mk = nullptr;
+  TOVR_Mt* mt = nullptr;
+  ASSERT_EQ(TOVR_mkInit(&mk), 0);
+  ASSERT_EQ(mkDictLoad(mk, "KEY", "key", "key.dct"), 0);
+  ASSERT_EQ(TOVR_mtInit(&mt, mk), 0);
+  TOVR_Rules* rules = nullptr;
+  {
+    test::FileFaults faults;
+    faults.fail_at(test::FileFaults::Op::kRead, 2);  // the second line
+    EXPECT_NE(TOVR_mtLoad(mt, "rules.txt", "KEY", nullptr, &rules), 0);
+    EXPECT_TRUE(faults.injected());
+  }
+  EXPECT_EQ(rules, nullptr);
+  EXPECT_EQ(fs.open_streams(), 0);
+  if (rules != nullptr) TOVR_mtFreeRules(&rules);
+  TOVR_mtClose(mt);
+  TOVR_mkFree(mk, "KEY");
+  TOVR_mkClose(mk);
+}
+
+// A pattern start that fails (its classes are not among the tokens) goes on at the next
+// pattern. The start of every pattern between the first and the last used to fail to itself,
+// so a record whose tokens lacked the classes of such a pattern never finished.
+TEST(StandardizerRegressions, MiddlePatternStartFailsToTheNextPattern) {
+  test::MemFs fs;
+  test::ConsoleCapture console;
+  fs.put("std.stn", "STANDARDIZE P\nINFILE in.txt\nRECORD 256\n");
+  fs.put("P.DCT", "SN C 20 S\n");
+  fs.put("P.CLS", "STREET ST T\n");
+  fs.put("P.PAT", "G\n  EXIT\nH\n  EXIT\nK\n  EXIT\n**\n  COPY_S [1] {SN}\n  EXIT\n");
+  fs.put("in.txt", "123 MAIN STREET\n");
+  TOVR_Mk* mk = nullptr;
+  ASSERT_EQ(TOVR_mkInit(&mk), 0);
+  TOVR_Stan* stan = nullptr;
+  short total = 0;
+  ASSERT_EQ(TOVR_asStanComp("std.stn", &stan, mk, &total), 0) << console.text();
+  const Stan& s = *as_stan(stan);
+  bool forward = true;
+  for (int i = 0; i < s.sc->instructionCount[0]; ++i) {
+    const short op = s.sc->instructionArray[0][i];
+    if (op == 100 || op == 101) {
+      EXPECT_GT(s.sc->failAddressArray[0][i], i) << "pattern start " << i;
+      forward = forward && s.sc->failAddressArray[0][i] > i;
+    }
+  }
+  if (forward) {
+    ASSERT_EQ(TOVR_asSetNewFormats(stan), 0);
+    char area[1100] = {};
+    char keys[64] = {};
+    char aux[64] = {};
+    char original[1100] = {};
+    short first = 1;
+    EXPECT_EQ(TOVR_asProcStan(stan, area, keys, aux, &first, original), 0);
+    EXPECT_EQ(std::string(keys), "123 MAIN STREET     ");
+  }
+  TOVR_asCloseStan(stan);
+  TOVR_mkClose(mk);
+}
+
+// The compiler reads a process's dictionary twice: once through the table service into the
+// match key layout, once by its own line rules for the key buffer's length. Where the two
+// disagree (here the header makes ";" an ordinary character, so the table service sees a
+// field that the compiler's reading skips as a comment), the layout is longer than the key
+// buffer and every record overran it. The compile must either fail or size the buffer for
+// the whole layout. (fuzz/regressions/standardizer/open-key-buffer-shorter-than-layout)
+TEST(StandardizerRegressions, DISABLED_KeyBufferHoldsTheWholeLayout) {
+  test::MemFs fs;
+  test::ConsoleCapture console;
+  fs.put("std.stn", "STANDARDIZE P\nINFILE in.txt\nRECORD 256\n");
+  fs.put("P.DCT", "\\FORMAT\\ SORT=N COMMENT=#\nHN N 10 S\n; C 40 S\nSN C 20 S\n");
+  fs.put("P.CLS", "STREET ST T\n");
+  fs.put("P.PAT", "**\n  COPY_S [1] {SN}\n");
+  TOVR_Mk* mk = nullptr;
+  ASSERT_EQ(TOVR_mkInit(&mk), 0);
+  TOVR_Stan* stan = nullptr;
+  short total = 0;
+  if (TOVR_asStanComp("std.stn", &stan, mk, &total) == 0) {
+    short layout = 0;
+    ASSERT_EQ(TOVR_mkGetLen(mk, as_stan(stan)->processMatchKey[0], &layout), 0);
+    EXPECT_EQ(as_stan(stan)->key_record_length[0], layout);
+    EXPECT_EQ(total, layout);
+  }
+  if (stan != nullptr) TOVR_asCloseStan(stan);
+  TOVR_mkClose(mk);
+}
+
+// A read that fails inside the specification file must fail the compile, not end the file
+// quietly: here the last line (LINESINREC 2) was lost and records were read one line each.
+// Dictionaries and pattern files read by the compiler have the same fault.
+TEST(StandardizerRegressions, DISABLED_SpecificationReadErrorIsNotTakenAsEndOfFile) {
+  test::MemFs fs;
+  test::ConsoleCapture console;
+  fs.put("std.stn", "STANDARDIZE P\nINFILE in.txt\nRECORD 256\nLINESINREC 2\n");
+  fs.put("P.DCT", "SN C 20 S\n");
+  fs.put("P.CLS", "STREET ST T\n");
+  fs.put("P.PAT", "**\n  COPY_S [1] {SN}\n");
+  TOVR_Mk* mk = nullptr;
+  ASSERT_EQ(TOVR_mkInit(&mk), 0);
+  TOVR_Stan* stan = nullptr;
+  short total = 0;
+  short rc = 0;
+  {
+    test::FileFaults faults;
+    faults.fail_at(test::FileFaults::Op::kRead, 4);
+    rc = TOVR_asStanComp("std.stn", &stan, mk, &total);
+    EXPECT_TRUE(faults.injected());
+  }
+  EXPECT_EQ(rc, 1);
+  if (stan != nullptr) TOVR_asCloseStan(stan);
+  TOVR_mkClose(mk);
+}
+
+// The bytes of a saved fuzz input.
+std::string saved_input(const std::string& name) {
+  const auto path = std::filesystem::path(__FILE__).parent_path() / "../../fuzz/regressions" / name;
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+// A damaged key page held an entry that ran on for 471 characters; the search by head copied
+// its tail whole into the caller's 84-byte buffer.
+TEST(IndexRegressions, NextMatchKeepsTheTailWithinItsBuffer) {
+  const std::string file = saved_input("index/next-match-tail-past-its-buffer");
+  ASSERT_GT(file.size(), 2048u);
+  test::MemFs fs;
+  test::ConsoleCapture console;
+  fs.put("t.idx", file);
+  const char* const statements[] = {"FILE t.idx\nINDEX 3 CITY\nINDEX 7 ZIP\nEND", nullptr};
+  int status = -1;
+  TOVR_Db* db = TOVR_dbOpen("CITY", 'R', 'S', &status, 8, 10, 10, statements, "SIG", 1);
+  ASSERT_NE(db, nullptr) << status;
+  struct {
+    char tail[84];
+    char canary[512];
+  } out;
+  std::memset(out.canary, 'C', sizeof out.canary);
+  for (const char* head : {"KEY0", "KEY37", "KEY74", "SMITH", "GROUP", "10000", "10007", "A"}) {
+    if (TOVR_dbFindMatch(db, head) != 0) continue;
+    for (int i = 0; i < 1000 && TOVR_dbNextMatch(db, out.tail) == 0; ++i) {
+      EXPECT_NE(std::memchr(out.tail, '\0', sizeof out.tail), nullptr) << head;
+    }
+  }
+  EXPECT_EQ(std::string(out.canary, sizeof out.canary), std::string(sizeof out.canary, 'C'));
+  TOVR_dbClose(&db);
+}
+
+}  // namespace
+}  // namespace tovr
