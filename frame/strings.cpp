@@ -1,16 +1,8 @@
 #include "frame/strings.h"
 
-#include <cctype>
 #include <cstring>
 
 namespace tovr {
-namespace {
-
-unsigned char upper_byte(char c) {
-  return static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(c)));
-}
-
-}  // namespace
 
 bool is_letter(int c) {
   const int b = c & 0xFF;
@@ -25,25 +17,33 @@ bool is_letter(int c) {
 }
 
 char* str_upper(char* s) {
-  for (char* p = s; *p != '\0'; ++p) *p = static_cast<char>(upper_byte(*p));
+  for (char* p = s; *p != '\0'; ++p) *p = static_cast<char>(upper_char(*p));
   return s;
 }
 
+// Equal bytes are equal in upper case too, so only differing bytes are upper-cased; a NUL
+// beside any other byte always differs in upper case.
 int str_icmp(const char* a, const char* b) {
   for (;; ++a, ++b) {
-    const unsigned char ca = upper_byte(*a);
-    const unsigned char cb = upper_byte(*b);
+    if (*a == *b) {
+      if (*a == '\0') return 0;
+      continue;
+    }
+    const unsigned char ca = upper_char(*a);
+    const unsigned char cb = upper_char(*b);
     if (ca != cb) return ca < cb ? -1 : 1;
-    if (ca == '\0') return 0;
   }
 }
 
 int str_nicmp(const char* a, const char* b, int n) {
   for (int i = 0; i < n; ++i) {
-    const unsigned char ca = upper_byte(a[i]);
-    const unsigned char cb = upper_byte(b[i]);
+    if (a[i] == b[i]) {
+      if (a[i] == '\0') return 0;
+      continue;
+    }
+    const unsigned char ca = upper_char(a[i]);
+    const unsigned char cb = upper_char(b[i]);
     if (ca != cb) return ca < cb ? -1 : 1;
-    if (ca == '\0') return 0;
   }
   return 0;
 }

@@ -1,9 +1,19 @@
 // String routines shared by every parser of the library.
 #pragma once
 
+#include <cctype>
 #include <cstddef>
 
 namespace tovr {
+
+// The upper-case form of c as an unsigned byte, by the standard classification of the
+// current locale. Bytes below 'a' (digits, punctuation, capitals) are their own upper case
+// in every locale, so only the others go to the locale's table; parsers and table scans call
+// this for every character they compare.
+inline unsigned char upper_char(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u < 'a' ? u : static_cast<unsigned char>(std::toupper(u));
+}
 
 // Letter test: A-Z, a-z and the letters of the Windows-1252 character set (0x8A, 0x8C, 0x8E,
 // 0x9A, 0x9C, 0x9E, 0x9F, 0xAA, 0xB5, 0xBA, 0xC0-0xFF except 0xD7 and 0xF7).

@@ -1,5 +1,6 @@
 #include "index/SegmentStack.h"
 
+#include <bit>
 #include <cstring>
 
 namespace tovr {
@@ -84,17 +85,42 @@ void SegmentStack::copy_top(uint8_t* to) const { std::memcpy(to, bits(depth_ - 1
 bool SegmentStack::next_bit(uint32_t* bit) {
   if (depth_ < 1) return false;
   const uint8_t* t = bits(depth_ - 1);
-  while (scan_ < kBits) {
-    if (scan_ % 8 == 0 && t[scan_ / 8] == 0) {
-      scan_ += 8;
-      continue;
-    }
+  // The rest of a byte begun, bit by bit (bits run from the most significant one).
+  while (scan_ < kBits && scan_ % 8 != 0) {
     const uint32_t b = scan_++;
     if ((t[b / 8] & (0x80u >> (b % 8))) != 0) {
       *bit = b;
       return true;
     }
   }
+  // Then whole bytes: 32 zero bytes skipped at a time while they last, then eight; in the
+  // first byte that is not zero the first set bit is its highest.
+  uint32_t byte = scan_ / 8;
+  while (byte + 32 <= static_cast<uint32_t>(kPageData)) {
+    uint64_t words[4];
+    std::memcpy(words, t + byte, sizeof words);
+    if ((words[0] | words[1] | words[2] | words[3]) != 0) break;
+    byte += 32;
+  }
+  while (byte < static_cast<uint32_t>(kPageData)) {
+    if (byte + 8 <= static_cast<uint32_t>(kPageData)) {
+      uint64_t word = 0;
+      std::memcpy(&word, t + byte, 8);
+      if (word == 0) {
+        byte += 8;
+        continue;
+      }
+    }
+    if (t[byte] == 0) {
+      ++byte;
+      continue;
+    }
+    const uint32_t b = byte * 8 + static_cast<uint32_t>(std::countl_zero(t[byte]));
+    scan_ = b + 1;
+    *bit = b;
+    return true;
+  }
+  scan_ = kBits;
   return false;
 }
 

@@ -43,7 +43,10 @@ struct Weights {
   std::int16_t disagree = 0;
   std::int16_t middle = 0;
 };
-Weights weights_of(const MatchDef& def);
+inline Weights weights_of(const MatchDef& def) {
+  if (def.reverse != 0) return Weights{def.disagree, def.agree, def.middle};
+  return Weights{def.agree, def.disagree, def.middle};
+}
 
 // The weight of def for a candidate record of record_length characters, reading the match
 // key values from mk_record. A candidate field that does not lie wholly inside the record
@@ -57,17 +60,32 @@ std::int16_t compare_values(std::int16_t type, const MatchDef& def, const Weight
                             Text cand, CompareContext& ctx);
 
 // The string comparator's similarity of two values, 0 to 900 (900 for equal values); the
-// values are taken as they are. Needs a.length + b.length bytes of marker space.
+// values are taken as they are. Needs a.length + b.length bytes of marker space (used only
+// for values over 64 characters).
 int similarity_score(Text a, Text b, char* marks);
+// The same score by the plain character-by-character walk, always in the marker space.
+int similarity_score_plain(Text a, Text b, char* marks);
 
 // Shared arithmetic, exposed for the comparison files.
 namespace weight_math {
 
 // trunc(p), kept within +-2^30 so that tolerances and products stay in range.
-long long truncate(float p);
+inline long long truncate(float p) {
+  constexpr float kLimit = 1073741824.0f;  // 2^30
+  if (!(p == p)) return 0;
+  if (p >= kLimit) return 1073741824LL;
+  if (p <= -kLimit) return -1073741824LL;
+  return static_cast<long long>(p);
+}
 
 // A weight kept between the disagreement and the agreement weight.
-std::int16_t bounded(const Weights& w, long long weight);
+inline std::int16_t bounded(const Weights& w, long long weight) {
+  const long long low = w.agree < w.disagree ? w.agree : w.disagree;
+  const long long high = w.agree < w.disagree ? w.disagree : w.agree;
+  if (weight < low) weight = low;
+  if (weight > high) weight = high;
+  return static_cast<std::int16_t>(weight);
+}
 
 // A + (D - A) * d / t, never beyond D.
 std::int16_t prorated(const Weights& w, long long d, long long t);

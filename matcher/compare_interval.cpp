@@ -14,18 +14,16 @@ struct Range {
   long long high = 0;
 };
 
-// Reads the ends of a range and fills an absent end from the other by the mode: with
+// Takes the ends of a range and fills an absent end from the other by the mode: with
 // ZERO_VAL a blank end is absent, with ZERO_NUL a high end of 0. A high end that is not
 // numeric reads as -1. False when both ends are absent.
-bool read_range(Text low, Text high, std::int16_t mode, Range* out) {
-  out->low = read_number(low);
-  out->high = is_numeric(high) ? read_number(high) : -1;
+bool read_range(const Reading& low, const Reading& high, std::int16_t mode, Range* out) {
+  out->low = low.value;
+  out->high = high.numeric ? high.value : -1;
   if (mode == kZeroVal) {
-    const bool low_blank = is_blank(low);
-    const bool high_blank = is_blank(high);
-    if (low_blank && high_blank) return false;
-    if (low_blank) out->low = out->high;
-    if (high_blank) out->high = out->low;
+    if (low.blank && high.blank) return false;
+    if (low.blank) out->low = out->high;
+    if (high.blank) out->high = out->low;
   } else if (mode == kZeroNul) {
     if (out->low == 0 && out->high == 0) return false;
     if (out->high == 0) out->high = out->low;
@@ -43,10 +41,13 @@ float percent_of(long long part, long long whole) {
 std::int16_t interval_weight(const MatchDef& def, const Weights& w, Text x, Text low, Text high,
                              bool parity, CompareContext& ctx) {
   if (pair_missing(x, def.mk_missing, low, def.cand_missing, true, ctx)) return w.middle;
+  // Each value is read once; the tests below use its reading.
+  const Reading low_reading = read_value(low);
   Range r;
-  if (!read_range(low, high, def.mode, &r)) return w.middle;
-  const long long value = read_number(x);
-  if (def.mode == kZeroVal && is_blank(x)) return w.middle;
+  if (!read_range(low_reading, read_value(high), def.mode, &r)) return w.middle;
+  const Reading x_reading = read_value(x);
+  const long long value = x_reading.value;
+  if (def.mode == kZeroVal && x_reading.blank) return w.middle;
   if (def.mode == kZeroNul && value == 0) return w.middle;
 
   const bool swapped = r.high < r.low;
@@ -55,7 +56,7 @@ std::int16_t interval_weight(const MatchDef& def, const Weights& w, Text x, Text
     r.low = r.high;
     r.high = t;
   }
-  if (is_numeric(low) && is_numeric(x)) {
+  if (low_reading.numeric && x_reading.numeric) {
     if (value < r.low) {
       ctx.position = 0.0f;
       return w.disagree;
@@ -92,8 +93,8 @@ std::int16_t int_to_int_weight(const MatchDef& def, const Weights& w, Text mk_lo
   }
   Range a;
   Range b;
-  if (!read_range(mk_low, mk_high, def.mode, &a) ||
-      !read_range(cand_low, cand_high, def.mode, &b)) {
+  if (!read_range(read_value(mk_low), read_value(mk_high), def.mode, &a) ||
+      !read_range(read_value(cand_low), read_value(cand_high), def.mode, &b)) {
     return w.middle;
   }
   for (Range* r : {&a, &b}) {

@@ -9,22 +9,6 @@ namespace tovr {
 
 namespace weight_math {
 
-long long truncate(float p) {
-  constexpr float kLimit = 1073741824.0f;  // 2^30
-  if (!(p == p)) return 0;
-  if (p >= kLimit) return 1073741824LL;
-  if (p <= -kLimit) return -1073741824LL;
-  return static_cast<long long>(p);
-}
-
-std::int16_t bounded(const Weights& w, long long weight) {
-  const long long low = w.agree < w.disagree ? w.agree : w.disagree;
-  const long long high = w.agree < w.disagree ? w.disagree : w.agree;
-  if (weight < low) weight = low;
-  if (weight > high) weight = high;
-  return static_cast<std::int16_t>(weight);
-}
-
 std::int16_t prorated(const Weights& w, long long d, long long t) {
   return bounded(w, w.agree + (static_cast<long long>(w.disagree) - w.agree) * d / t);
 }
@@ -97,15 +81,6 @@ std::int16_t count_weight(const Weights& w, Text a, Text b, float param) {
 
 }  // namespace
 
-Weights weights_of(const MatchDef& def) {
-  Weights w{def.agree, def.disagree, def.middle};
-  if (def.reverse != 0) {
-    w.agree = def.disagree;
-    w.disagree = def.agree;
-  }
-  return w;
-}
-
 bool pair_missing(Text mk, char mk_code, Text cand, char cand_code, bool numeric,
                   CompareContext& ctx) {
   const bool a = is_missing(mk, mk_code, numeric);
@@ -154,20 +129,48 @@ std::int16_t compare_values(std::int16_t type, const MatchDef& def, const Weight
   }
 }
 
+namespace {
+
+// The value of n digits at p, when all n are digits.
+bool read_digits(const char* p, int n, long long* value) {
+  long long v = 0;
+  for (int i = 0; i < n; ++i) {
+    if (p[i] < '0' || p[i] > '9') return false;
+    v = v * 10 + (p[i] - '0');
+  }
+  *value = v;
+  return true;
+}
+
+}  // namespace
+
 long long day_number(Text v, bool eight_digits, const CompareContext& ctx) {
-  static constexpr int kMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  // Days before each month, February always of 28 days.
+  static constexpr int kDaysBefore[13] = {0,   31,  59,  90,  120, 151, 181,
+                                          212, 243, 273, 304, 334, 365};
   const int year_digits = eight_digits ? 4 : 2;
   if (v.length < year_digits + 4) return 0;
-  const Text year_part{v.data, year_digits};
-  const Text month_part{v.data + year_digits, 2};
-  const Text day_part{v.data + year_digits + 2, 2};
-  if (!is_numeric(year_part) || !is_numeric(month_part) || !is_numeric(day_part)) return 0;
-  long long year = read_number(year_part);
+  long long year = 0;
+  long long month = 0;
+  long long day = 0;
+  // A date written in digits only is read in one pass; any other writing part by part.
+  if (!read_digits(v.data, year_digits + 4, &day)) {
+    const Text year_part{v.data, year_digits};
+    const Text month_part{v.data + year_digits, 2};
+    const Text day_part{v.data + year_digits + 2, 2};
+    if (!is_numeric(year_part) || !is_numeric(month_part) || !is_numeric(day_part)) return 0;
+    year = read_number(year_part);
+    month = read_number(month_part);
+    day = read_number(day_part);
+  } else {
+    year = day / 10000;
+    month = day / 100 % 100;
+    day %= 100;
+  }
   if (!eight_digits) year = year <= ctx.pivot ? ctx.base_year + year : ctx.base_year - 100 + year;
-  const long long month = read_number(month_part);
   long long days = year > 1800 ? 365 * (year - 1800) : 0;
-  for (long long m = 1; m < month && m <= 12; ++m) days += kMonthDays[m - 1];
-  return days + read_number(day_part);
+  if (month > 1) days += kDaysBefore[month > 12 ? 12 : month - 1];
+  return days + day;
 }
 
 }  // namespace tovr

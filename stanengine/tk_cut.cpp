@@ -1,9 +1,10 @@
 #include "stanengine/tk_cut.h"
 
-#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+
+#include "frame/strings.h"
 
 namespace tovr {
 namespace {
@@ -105,7 +106,7 @@ Token* Cutter::new_token() {
 // Characters beyond the word limit are dropped; the word goes on until a boundary.
 void Cutter::append(unsigned char c) {
   if (word_->TokenLen >= kWordMax) return;
-  if (upper_) c = static_cast<unsigned char>(std::toupper(c));
+  if (upper_) c = upper_char(static_cast<char>(c));
   word_->TokenValue[word_->TokenLen++] = static_cast<char>(c);
   word_->TokenValue[word_->TokenLen] = '\0';
 }

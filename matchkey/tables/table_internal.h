@@ -36,4 +36,29 @@ bool binary_search(const TableData& data, const char* key, int* position);
 // Copies the cell (column 1-based) or, for column 0, the row's cells joined by '\'.
 void copy_cell(const Table& table, int row, int column, char* value, std::size_t value_size);
 
+// One key prepared for scoring many table entries against it, as a proximity search does:
+// score(entry) is tblScore(entry, key, ocr_flag, match_type). Whole-key matches of a key and
+// entries of up to 64 characters without the optical-character allowance (nearly every
+// search) take a bit-parallel form: for each upper-cased character, a word of the key
+// positions that hold it. Every other case is handed to tblScore.
+class KeyPattern {
+ public:
+  static constexpr int kMaxLength = 64;
+
+  KeyPattern(const char* key, char ocr_flag, int match_type);
+  double score(const char* entry) const;
+
+ private:
+  std::uint64_t where_[256];
+  const char* key_;
+  char ocr_flag_;
+  int match_type_;
+  int length_;
+  bool bit_parallel_;
+};
+
+// The Jaro-style score of m common characters, t transpositions (half the pairs out of
+// order) and the two lengths; shared by both forms of the score so that they round alike.
+double jaro_score(float m, float t, int len1, int len2);
+
 }  // namespace tovr

@@ -96,8 +96,10 @@ int tblProx(TableRegistry* registry, const char* table_name, const char* key, do
     d.results = static_cast<TableProxResult*>(mem_alloc(kTblMaxResults * sizeof(TableProxResult)));
     if (d.results == nullptr) return kTblNoMemory;
   }
+  // The key is prepared once for all the rows.
+  const KeyPattern pattern(key, d.ocr_flag, match_type);
   for (int row = range.first; row <= range.last; ++row) {
-    const double score = tblScore(table->key(row), key, d.ocr_flag, match_type);
+    const double score = pattern.score(table->key(row));
     if (score >= threshold) keep(d, static_cast<float>(score), row);
   }
   d.prox_status = kTblOk;

@@ -1,11 +1,12 @@
 // tblScore: a Jaro-style similarity of a table entry and a key, scaled to 900, with an
 // optional allowance for characters that optical character reading confuses.
 #include <array>
-#include <cctype>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "frame/strings.h"
-#include "matchkey/tables/table_registry.h"
+#include "matchkey/tables/table_internal.h"
 
 namespace tovr {
 namespace {
@@ -46,16 +47,21 @@ const char* confusion_list(char c) {
   return code >= 32 && code <= 127 ? kConfusionIndex[code - 32] : "";
 }
 
-unsigned char upper(char c) {
-  return static_cast<unsigned char>(std::toupper(static_cast<unsigned char>(c)));
+unsigned char upper(char c) { return upper_char(c); }
+
+int window_for(int len1, int len2) {
+  const int maxlen = len1 > len2 ? len1 : len2;
+  return maxlen <= 10 ? 2 : maxlen <= 15 ? 3 : 4;
 }
 
 class Scorer {
  public:
   Scorer(const char* s1, int len1, const char* s2, int len2)
       : s1_(s1), s2_(s2), len1_(len1), len2_(len2) {
-    const int maxlen = len1 > len2 ? len1 : len2;
-    window_ = maxlen <= 10 ? 2 : maxlen <= 15 ? 3 : 4;
+    // Only the markers of the two values' characters are used.
+    std::memset(matched1_, 0, static_cast<std::size_t>(len1));
+    std::memset(matched2_, 0, static_cast<std::size_t>(len2));
+    window_ = window_for(len1, len2);
   }
 
   double score(bool ocr) {
@@ -96,8 +102,7 @@ class Scorer {
   double plain_score(float t) const {
     const float m = static_cast<float>(m_);
     if (m < 1.0f) return 0.0;
-    return 300.0f * m / static_cast<float>(len1_) + 300.0f * m / static_cast<float>(len2_) +
-           300.0f * (m - t) / m;
+    return jaro_score(m, t, len1_, len2_);
   }
 
   double ocr_score(float t) {
@@ -142,11 +147,63 @@ class Scorer {
   int len2_;
   int window_ = 2;
   int m_ = 0;
-  bool matched1_[kTblMaxKey] = {};
-  bool matched2_[kTblMaxScoreKey] = {};
+  bool matched1_[kTblMaxKey];
+  bool matched2_[kTblMaxScoreKey];
 };
 
 }  // namespace
+
+double jaro_score(float m, float t, int len1, int len2) {
+  return 300.0f * m / static_cast<float>(len1) + 300.0f * m / static_cast<float>(len2) +
+         300.0f * (m - t) / m;
+}
+
+KeyPattern::KeyPattern(const char* key, char ocr_flag, int match_type)
+    : key_(key),
+      ocr_flag_(ocr_flag),
+      match_type_(match_type),
+      length_(static_cast<int>(std::strlen(key))) {
+  bit_parallel_ = match_type == 0 && ocr_flag != 'O' && length_ >= 1 && length_ <= kMaxLength;
+  if (!bit_parallel_) return;
+  std::memset(where_, 0, sizeof where_);
+  for (int j = 0; j < length_; ++j) where_[upper(key_[j])] |= 1ULL << j;
+}
+
+// The window of entry position i is the key positions [i - window, i + window): below_end
+// holds the positions below its end, before_start those below its start. The first free
+// position of the window holding the same upper-cased character is taken, as the plain walk
+// takes it.
+double KeyPattern::score(const char* entry) const {
+  const std::size_t entry_length = std::strlen(entry);
+  if (!bit_parallel_ || entry_length > kMaxLength) {
+    return tblScore(entry, key_, ocr_flag_, match_type_);
+  }
+  const int len1 = static_cast<int>(entry_length);
+  if (len1 == length_ && str_nicmp(entry, key_, len1) == 0) return 900.0;
+  if (len1 == 0) return 0.0;
+  const int window = window_for(len1, length_);
+  std::uint64_t below_end = (1ULL << window) - 1;
+  std::uint64_t before_start = 0;
+  std::uint64_t taken = 0;
+  unsigned char common[kMaxLength];
+  int m = 0;
+  for (int i = 0; i < len1; ++i) {
+    const unsigned char c = upper(entry[i]);
+    const std::uint64_t open = where_[c] & below_end & ~before_start & ~taken;
+    taken |= open & (0 - open);
+    common[m] = c;
+    m += open != 0;
+    below_end = (below_end << 1) | 1;
+    if (i >= window) before_start = (before_start << 1) | 1;
+  }
+  if (m == 0) return 0.0;
+  int out_of_order = 0;
+  for (int k = 0; k < m; ++k) {
+    out_of_order += common[k] != upper(key_[std::countr_zero(taken)]);
+    taken &= taken - 1;
+  }
+  return jaro_score(static_cast<float>(m), static_cast<float>(out_of_order) / 2.0f, len1, length_);
+}
 
 double tblScore(const char* entry, const char* key, char ocr_flag, int match_type) {
   if (entry == nullptr || key == nullptr) return 0.0;

@@ -1,0 +1,101 @@
+// Fast forms of the value helpers against their plain twins on random values: trailing
+// blanks dropped a word at a time, day numbers of dates written in digits only, and the
+// one-pass reading of a number with its tests.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "matcher/compare.h"
+
+namespace tovr {
+namespace {
+
+class Lcg {
+ public:
+  explicit Lcg(std::uint32_t seed) : state_(seed) {}
+  int below(int n) {
+    state_ = state_ * 1664525u + 1013904223u;
+    return static_cast<int>((state_ >> 8) % static_cast<std::uint32_t>(n));
+  }
+
+ private:
+  std::uint32_t state_;
+};
+
+std::string random_value(Lcg& rnd, int length, const std::string& alphabet) {
+  std::string v;
+  for (int i = 0; i < length; ++i) {
+    v += alphabet[static_cast<std::size_t>(rnd.below(static_cast<int>(alphabet.size())))];
+  }
+  return v;
+}
+
+int plain_trimmed_length(const std::string& v) {
+  int n = static_cast<int>(v.size());
+  while (n > 1 && v[static_cast<std::size_t>(n - 1)] == ' ') --n;
+  return n;
+}
+
+// Year part, then month and day parts, each read as a number when numeric; 365 days a year
+// from 1800 and the months of a year of 365 days.
+long long plain_day_number(const std::string& v, bool eight, const CompareContext& ctx) {
+  static constexpr int kMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const int yd = eight ? 4 : 2;
+  if (static_cast<int>(v.size()) < yd + 4) return 0;
+  const Text y{v.data(), yd};
+  const Text m{v.data() + yd, 2};
+  const Text d{v.data() + yd + 2, 2};
+  if (!is_numeric(y) || !is_numeric(m) || !is_numeric(d)) return 0;
+  long long year = read_number(y);
+  if (!eight) year = year <= ctx.pivot ? ctx.base_year + year : ctx.base_year - 100 + year;
+  long long days = year > 1800 ? 365 * (year - 1800) : 0;
+  for (long long k = 1; k < read_number(m) && k <= 12; ++k) days += kMonthDays[k - 1];
+  return days + read_number(d);
+}
+
+TEST(FieldValuesTest, TrailingBlanksDroppedByWordsAsByCharacters) {
+  Lcg rnd(7);
+  for (int round = 0; round < 20000; ++round) {
+    // Words of mostly blanks, so long runs of blanks cross the eight-character steps.
+    const std::string v = random_value(rnd, rnd.below(41), round % 2 ? "    A" : "       \tB");
+    const Text t = trim_trailing({v.data(), static_cast<int>(v.size())});
+    ASSERT_EQ(t.length, plain_trimmed_length(v)) << "[" << v << "]";
+    ASSERT_EQ(t.data, v.data());
+  }
+  EXPECT_EQ(trim_trailing({"                ", 16}).length, 1);
+  EXPECT_EQ(trim_trailing({"", 0}).length, 0);
+}
+
+TEST(FieldValuesTest, DayNumbersOfDigitDatesEqualThePartByPartReading) {
+  CompareContext ctx;
+  Lcg rnd(11);
+  for (int round = 0; round < 20000; ++round) {
+    const bool eight = round % 2 == 0;
+    // One round in four writes blanks, signs or points among the digits.
+    const std::string alphabet = round % 4 == 1 ? "0123456789 -." : "0123456789";
+    const std::string v = random_value(rnd, eight ? 8 : 6, alphabet);
+    ASSERT_EQ(day_number({v.data(), static_cast<int>(v.size())}, eight, ctx),
+              plain_day_number(v, eight, ctx))
+        << v;
+  }
+  // 1 March 1801: one year of 365 days, then January and February.
+  EXPECT_EQ(day_number({"18010301", 8}, true, ctx), 365 + 31 + 28 + 1);
+  // Month 13 and beyond count the whole year.
+  EXPECT_EQ(day_number({"18001501", 8}, true, ctx), 365 + 1);
+}
+
+TEST(FieldValuesTest, OneReadingGivesTheNumberAndBothTests) {
+  Lcg rnd(5);
+  for (int round = 0; round < 20000; ++round) {
+    const std::string v = random_value(rnd, rnd.below(9), round % 3 ? "0123456789  -.+" : " 0A");
+    const Text t{v.data(), static_cast<int>(v.size())};
+    const Reading r = read_value(t);
+    ASSERT_EQ(r.value, read_number(t)) << "[" << v << "]";
+    ASSERT_EQ(r.numeric, is_numeric(t)) << "[" << v << "]";
+    ASSERT_EQ(r.blank, is_blank(t)) << "[" << v << "]";
+  }
+}
+
+}  // namespace
+}  // namespace tovr
