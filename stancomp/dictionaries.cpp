@@ -153,7 +153,8 @@ Stream open_dictionary(const char* file_name) {
   return file;
 }
 
-// The field names and the record length of the layout loaded for the process.
+// The field names, in the layout's order, and the record length of the layout loaded for the
+// process.
 bool take_layout_fields(Stan& stan, int p, short* total) {
   MatchKeyLayout* layout = nullptr;
   const int status = find_layout(stan.mk, stan.processMatchKey[p], &layout);
