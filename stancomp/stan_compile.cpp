@@ -98,7 +98,7 @@ bool allocate_parts(Stan& stan) {
 
 // Reads the file line by line until its end or until a line stops the reading. The error
 // state of the reading is left in *error. A file that cannot be read to its end is reported
-// as one that cannot be opened: part of a specification is no specification.
+// as one that cannot be opened: its lines read so far would compile another standardizer.
 bool read_file(Stan& stan, WorkAreas& areas, const char* file_name, short* error) {
   Stream file = file_name != nullptr ? stream_open(file_name, "r") : nullptr;
   if (file == nullptr) {

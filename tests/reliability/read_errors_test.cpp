@@ -220,7 +220,7 @@ TEST_F(ReadErrors, AFailedInputReadIsReportedAndTheInputGoesOn) {
   // Lines, blocks, records read a character at a time (where the characters read before
   // the failure are lost with their record), and records cut by a line delimiter.
   const struct {
-    const char* spec;
+    const char* stn;
     bool whole_records;
   } kInputs[] = {
       {"STANDARDIZE P\nINFILE in.txt\nRECORD 256\n", true},
@@ -229,11 +229,11 @@ TEST_F(ReadErrors, AFailedInputReadIsReportedAndTheInputGoesOn) {
       {"STANDARDIZE P\nINFILE in.txt\nRECORD 256\nDELIMITER LINE |\nLINESINREC 2\n", true},
   };
   fs_.put("P.PAT", "**\n  COPY_S [1] {SN}\n");
-  for (const auto& [spec, whole_records] : kInputs) {
-    fs_.put("std.stn", spec);
+  for (const auto& [stn, whole_records] : kInputs) {
+    fs_.put("std.stn", stn);
     bool injected = false;
     std::vector<std::string> clean;
-    ASSERT_EQ(run_records("in.txt", 0, &injected, &clean), "0 0 11") << spec;
+    ASSERT_EQ(run_records("in.txt", 0, &injected, &clean), "0 0 11") << stn;
     long n = 1;
     for (; n < kMaxReads; ++n) {
       std::vector<std::string> keys;
@@ -245,15 +245,15 @@ TEST_F(ReadErrors, AFailedInputReadIsReportedAndTheInputGoesOn) {
       // failed read took nothing, every record still comes whole.
       std::string others = statuses;
       const std::size_t at = (" " + others + " ").find(" 2 ");
-      ASSERT_NE(at, std::string::npos) << spec << "read " << n << ": " << statuses;
+      ASSERT_NE(at, std::string::npos) << stn << "read " << n << ": " << statuses;
       others.erase(at, others.size() > at + 1 && others[at + 1] == ' ' ? 2 : 1);
-      EXPECT_EQ(others.find_first_not_of("0 "), others.size() - 2) << spec << statuses;
-      EXPECT_EQ(others.substr(others.size() - 2), "11") << spec << statuses;
+      EXPECT_EQ(others.find_first_not_of("0 "), others.size() - 2) << stn << statuses;
+      EXPECT_EQ(others.substr(others.size() - 2), "11") << stn << statuses;
       if (whole_records) {
-        EXPECT_EQ(keys, clean) << spec << "read " << n << ": " << statuses;
+        EXPECT_EQ(keys, clean) << stn << "read " << n << ": " << statuses;
       }
     }
-    EXPECT_GT(n, 2) << spec;
+    EXPECT_GT(n, 2) << stn;
   }
 }
 
