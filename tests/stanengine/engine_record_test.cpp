@@ -130,14 +130,22 @@ TEST_F(RecordTest, BadInputIsProcessedOrRefusedWithoutOverflow) {
   EXPECT_EQ(out.back(), '\n');
 }
 
-TEST_F(RecordTest, ReadFailureInTheMiddleEndsTheInput) {
+// A failed read is no end of the input: it gives 2, and the next call reads on.
+TEST_F(RecordTest, ReadFailureInTheMiddleIsReportedAndTheInputGoesOn) {
   fs_.put("in.txt", "1 A ST\n2 B ST\n3 C ST\n");
   compile("^ | ? | T\nCOPY [2] {SN}\n");
   FileFaults faults;
   faults.fail_at(FileFaults::Op::kRead, 2);
   EXPECT_EQ(next(), 0);
+  EXPECT_EQ(next(), 2);
+  EXPECT_STREQ(area_, "");
+  EXPECT_EQ(next(), 0);
+  EXPECT_EQ(next(), 0);
   EXPECT_EQ(next(), 11);
-  EXPECT_EQ(output(), std::string(8, ' ') + "A" + std::string(49, ' ') + "1 A ST\n");
+  const std::string blanks = std::string(8, ' ');
+  EXPECT_EQ(output(), blanks + "A" + std::string(49, ' ') + "1 A ST\n" + blanks + "B" +
+                          std::string(49, ' ') + "2 B ST\n" + blanks + "C" +
+                          std::string(49, ' ') + "3 C ST\n");
 }
 
 // The library's own reading functions in the reading slots, for the life of the object; the
