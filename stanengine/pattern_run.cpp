@@ -376,6 +376,25 @@ void clear_run_state(RunState& r) {
   }
 }
 
+// Copies the process's key record out of the match key service. The buffer was sized from
+// the layout at compile time; a host that has since replaced the layout under the same name
+// with a longer one gets the copy refused rather than written past the buffer.
+int copy_key_record(Stan& stan, int process) {
+  const char* layout = stan.processMatchKey[process];
+  short length = 0;
+  int status = TOVR_mkGetLen(stan.mk, layout, &length);
+  if (status == 0 && length > stan.key_record_length[process]) {
+    console_message(engine_text::kLayoutOutgrewKey, layout);
+    return as_status::kMkCopy;
+  }
+  if (status == 0) status = TOVR_mkCopy(stan.mk, layout, stan.processMatchKeyContents[process]);
+  if (status != 0) {
+    print_mk_message(status);
+    return as_status::kMkCopy;
+  }
+  return as_status::kOk;
+}
+
 }  // namespace
 
 int run_process(Stan& stan, int process, const char* text, bool tokenized,
@@ -403,13 +422,7 @@ int run_process(Stan& stan, int process, const char* text, bool tokenized,
   if (r.field_written && r.program->postActions != nullptr && !run_post_actions(r)) {
     return r.status;
   }
-  const int status =
-      TOVR_mkCopy(stan.mk, stan.processMatchKey[process], stan.processMatchKeyContents[process]);
-  if (status != 0) {
-    print_mk_message(status);
-    return as_status::kMkCopy;
-  }
-  return as_status::kOk;
+  return copy_key_record(stan, process);
 }
 
 }  // namespace tovr

@@ -161,7 +161,8 @@ class ReadErrors : public ::testing::Test {
       std::vector<char> keys(static_cast<std::size_t>(total) + 1, '\0');
       char aux[64] = {};
       rc = TOVR_asProcStan(stan, area.data(), keys.data(), aux, &first, original.data());
-      statuses += (statuses.empty() ? "" : " ") + std::to_string(rc);
+      if (!statuses.empty()) statuses += ' ';
+      statuses += std::to_string(rc);
       if (rc == 0 && keys_out != nullptr) keys_out->emplace_back(keys.data());
     }
     *injected = fault.injected();

@@ -121,6 +121,50 @@ TEST(StandardizerRegressions, KeyBufferHoldsTheWholeLayout) {
   TOVR_mkClose(mk);
 }
 
+// The key buffer is sized from the layout at compile time. If the layout is later freed and
+// a longer one loaded under the same name (here by a second compile on the same control
+// block), the first standardizer's copy is refused instead of overrunning its buffer.
+TEST(StandardizerRegressions, LayoutReplacedByALongerOneIsNotCopiedPastTheBuffer) {
+  test::MemFs fs;
+  test::ConsoleCapture console;
+  fs.put("std.stn", "STANDARDIZE P\nINFILE in.txt\nRECORD 256\n");
+  fs.put("P.DCT", "SN C 20 S\n");
+  fs.put("P.CLS", "STREET ST T\n");
+  fs.put("P.PAT", "**\n  COPY_S [1] {SN}\n");
+  fs.put("in.txt", "123 MAIN STREET\n123 MAIN STREET\n");
+  TOVR_Mk* mk = nullptr;
+  ASSERT_EQ(TOVR_mkInit(&mk), 0);
+  TOVR_Stan* first = nullptr;
+  short total = 0;
+  ASSERT_EQ(TOVR_asStanComp("std.stn", &first, mk, &total), 0) << console.text();
+  ASSERT_EQ(TOVR_asSetNewFormats(first), 0);
+  const std::string layout = as_stan(first)->processMatchKey[0];
+
+  char area[1100] = {};
+  std::string keys(400, '\0');
+  char aux[64] = {};
+  char original[1100] = {};
+  short line = 1;
+  EXPECT_EQ(TOVR_asProcStan(first, area, keys.data(), aux, &line, original), 0);
+
+  ASSERT_EQ(TOVR_mkFree(mk, layout.c_str()), 0);
+  fs.put("P.DCT", "SN C 20 S\nXX C 150 S\nYY C 50 S\n");
+  TOVR_Stan* second = nullptr;
+  ASSERT_EQ(TOVR_asStanComp("std.stn", &second, mk, &total), 0) << console.text();
+  short length = 0;
+  ASSERT_EQ(TOVR_mkGetLen(mk, layout.c_str(), &length), 0);
+  ASSERT_EQ(length, 220);
+
+  console.clear();
+  line = 1;
+  EXPECT_EQ(TOVR_asProcStan(first, area, keys.data(), aux, &line, original), 21);
+  EXPECT_EQ(console.text(),
+            "Error: matchKey layout " + layout + " is longer than its key buffer\n");
+  TOVR_asCloseStan(second);
+  TOVR_asCloseStan(first);
+  TOVR_mkClose(mk);
+}
+
 // A read that fails inside the specification file must fail the compile, not end the file
 // quietly: here the last line (LINESINREC 2) was lost and records were read one line each.
 // It is reported as a file that does not open.
