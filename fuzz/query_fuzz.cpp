@@ -25,8 +25,8 @@ const char* const kStatements[] = {"FILE q.idx\nINDEX 3 CITY\nINDEX 7 ZIP\nEND",
 constexpr int kHighestPointer = 3 * 8064 + 77;
 constexpr long kMostRecords = 8064L * (kHighestPointer / 8064 + 2);
 
-const char* const kNames[] = {"SMITH", "SMYTH", "SMITHE", "JONES", "JOHNSON", "JOHNSTON",
-                              "MARTHA", "MARHTA", "MAIN", "MAINE", "OAK", "OAKS"};
+const char* const kNames[] = {"SMITH",  "SMYTH",  "SMITHE", "JONES", "JOHNSON", "JOHNSTON",
+                              "MARTHA", "MARHTA", "MAIN",   "MAINE", "OAK",     "OAKS"};
 const char* const kTails[] = {"JOHN", "JANE", "JON", "MARY", "ST", "AVE", ""};
 
 // Fills CITY (Pearson hash) and ZIP (sound code) with pairs of every set form.
