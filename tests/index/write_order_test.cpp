@@ -13,6 +13,12 @@
 namespace tovr {
 namespace {
 
+std::string numbered(const char* prefix, int n) {
+  std::string key(prefix);
+  key += std::to_string(n);
+  return key;
+}
+
 class WriteOrderTest : public test::IndexFixture {
  protected:
   // Inserts keys K0, K1, ... until one insertion writes ahead of the flush; returns the
@@ -20,7 +26,7 @@ class WriteOrderTest : public test::IndexFixture {
   std::vector<long> insert_until_a_write(int* next) {
     for (; *next < 400; ++*next) {
       test::WriteLog log;
-      EXPECT_EQ(insert("K" + std::to_string(*next * 13), 1 + *next), 0);
+      EXPECT_EQ(insert(numbered("K", *next * 13), 1 + *next), 0);
       if (!log.pages().empty()) {
         ++*next;
         return log.pages();
@@ -91,11 +97,11 @@ TEST_F(WriteOrderTest, AFreeNodeChainLeadingToANodeInUseIsDropped) {
   open('R', 'S');
   int next = 0;
   while (index_header(icb()).first_free_node() == kFirstHeaderFreeNode && next < 400) {
-    ASSERT_EQ(insert("K" + std::to_string(next * 13), 1 + next), 0);
+    ASSERT_EQ(insert(numbered("K", next * 13), 1 + next), 0);
     ++next;
   }
   index_header(icb()).set_first_free_node(kFirstHeaderFreeNode);  // now a leaf in use
-  for (int k = 0; k < 400; ++k) ASSERT_EQ(insert("N" + std::to_string(k * 17), 1000 + k), 0);
+  for (int k = 0; k < 400; ++k) ASSERT_EQ(insert(numbered("N", k * 17), 1000 + k), 0);
   EXPECT_EQ(icb().node_page_count, 1);  // the nodes come from a new node page
   const test::WalkResult r = test::walk_index(file(), {kSeq}, false);
   EXPECT_EQ(r.keys.size(), static_cast<std::size_t>(next + 400));

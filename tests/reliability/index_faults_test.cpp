@@ -274,17 +274,23 @@ struct Shrink {
   std::vector<Pair> deleted;  // flushed, deleted while writes fail: either state will do
 };
 
+std::string numbered(const char* prefix, int n) {
+  std::string key(prefix);
+  key += std::to_string(n);
+  return key;
+}
+
 // Relations are filled a pointer at a time across many keys, so that their chains run
 // across pages. Keys beginning with S or D are deleted whole, the others pointer by pointer.
 Shrink shrink_batch() {
   Shrink out;
   for (int k = 0; k < 240; ++k) {
-    Pair p{"S" + std::to_string(k * 7), 1 + k};
+    Pair p{numbered("S", k * 7), 1 + k};
     (k % 3 != 0 ? out.deleted : out.kept).push_back(p);
   }
   for (int p = 1; p <= 18; ++p) {
     for (int k = 0; k < 30; ++k) {
-      const Pair pair{(k % 5 == 0 ? "D" : "R") + std::to_string(k), 100 * k + p};
+      const Pair pair{numbered(k % 5 == 0 ? "D" : "R", k), 100 * k + p};
       const bool keep = k % 5 != 0 && (k % 2 == 0 ? p == 18 : p > 12);
       (keep ? out.kept : out.deleted).push_back(pair);
     }
