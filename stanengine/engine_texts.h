@@ -23,6 +23,8 @@ inline constexpr char kCallNotFound[] = "subRoutine jumpFromPC not found";
 inline constexpr char kUnmatchedQuotes[] = "Error: unmatched quotes in value file:  %s\n";
 inline constexpr char kRangeSpecified[] = "Invalid user-specified range - continuing...\n";
 inline constexpr char kRangeSupplied[] = "Invalid user-supplied range detected - continuing...\n";
+inline constexpr char kLayoutOutgrewKey[] =
+    "Error: matchKey layout %s is longer than its key buffer\n";
 
 // Trace lines of the debug flag, written to the output file.
 inline constexpr char kPatternMatched[] = "Pattern matched: %s\n";
