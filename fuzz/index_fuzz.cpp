@@ -1,6 +1,7 @@
 // Index files: the input is an index file (the seeds are files the library wrote). It is
-// opened as two sequences of the file, searched by head, changed by inserts and deletes,
-// closed, opened again and searched again. A damaged file may give any status and any
+// opened as two sequences of the file, searched by head, queried (a few fixed queries read
+// segment by segment and as result sets, and finds), changed by inserts and deletes,
+// closed, opened again and searched and queried again. A damaged file may give any status and any
 // consistency message, but no operation may crash, leak, or run without end.
 #include <cstdio>
 #include <string>
@@ -64,6 +65,47 @@ void search_all(TOVR_Db* db) {
   }
 }
 
+// Record numbers handed out by one reading: a damaged bitmap chain may hold many, but each
+// reading ascends and so ends; this bounds the time it may take.
+constexpr long kMostRecords = 4000000;
+
+void read_segments(TOVR_Db* db) {
+  long last = 0;
+  int p = 0;
+  for (long n = 0; (p = TOVR_dbGetNext(db)) > 0; ++n) {
+    require(p > last && n < kMostRecords, "TOVR_dbGetNext hands out ascending record numbers");
+    last = p;
+  }
+  require(p == -1 || p == -2, "TOVR_dbGetNext ends with -1 or -2");
+}
+
+void read_result(TOVR_Db* db) {
+  TOVR_QueryResult* r = TOVR_dbReturnQueryResult(db);
+  if (r == nullptr) return;
+  long last = 0;
+  int p = 0;
+  for (long n = 0; (p = TOVR_dbGetNextQueryResult(r)) > 0; ++n) {
+    require(p > last && n < kMostRecords, "a result set hands out ascending record numbers");
+    last = p;
+  }
+  require(p == 0 || (p == -1 && last == 0), "a result set ends with 0, or is the universe");
+  TOVR_dbDeleteQueryResult(r);
+}
+
+void query_all(TOVR_Db* db) {
+  for (const char* query : {"KEY0 / KEY37 / MANY", "SMITH\\ & #GROUP", "KEY7? / SMITH+",
+                            "(KEY74 $ GROUP) / #(KEY0 & KEY37)", "CITY=MANY & KEY111?"}) {
+    if (TOVR_dbParse(db, query, 0.0f, nullptr) != 0) continue;
+    if (TOVR_dbList(db) == 0) read_segments(db);
+    read_result(db);
+  }
+  for (const char* key : {"KEY0", "MANY", "GROUP", "SMITH\\NEW"}) {
+    const int found = TOVR_dbFind(db, key);
+    require(found == 0 || found == 7, "TOVR_dbFind gives 0 or 7");
+    read_segments(db);
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -83,6 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (city != nullptr) {
     require(status >= 0 && status <= 2, "an open handle comes with 0, 1 or 2");
     search_all(city);
+    query_all(city);
     change(city, 0);
     search_all(city);
     TOVR_Db* zip = TOVR_dbOpen("ZIP", 'R', 'L', &status, 8, 10, 10, kStatements, "SIG", 1);
@@ -97,6 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     city = TOVR_dbOpen("CITY", 'R', 'S', &status, 5, 10, 10, kStatements, "SIG", 1);
     if (city != nullptr) {
       search_all(city);
+      query_all(city);
       change(city, 1);
       if (size % 2 == 0) {
         require(TOVR_dbRemove(&city) == 0, "remove the sequence");

@@ -31,6 +31,7 @@ uint32_t walk_segments(Icb& icb, uint32_t page, uint32_t segment, uint32_t targe
       }
       PageRef(nb).set_back(page);
       WritePage(*icb.fcb, nb, next, "InsertBit3");
+      write_through(*icb.fcb, next);
       b = read_bitmap_page(icb, page, "InsertBit4");
       if (b == nullptr) {
         *failed = true;
@@ -178,6 +179,13 @@ int build_bitmap(Icb& icb, const uint32_t* sorted, uint32_t count, uint32_t key_
     }
     if (*first == 0) *first = page;
     previous = page;
+  }
+  // The whole chain, links included, is on the disk before an entry names it.
+  uint32_t page = *first;
+  for (uint32_t k = 0; k < segments && page != 0; ++k) {
+    write_through(*icb.fcb, page);
+    uint8_t* b = read_bitmap_page(icb, page, "CopyNewBit");
+    page = b != nullptr ? PageRef(b).forward() : 0;
   }
   *last = previous;
   *last_segment = segments - 1;

@@ -237,6 +237,8 @@ int NewIndex(Fcb& f, int seq, char coding, char width) {
   if (page == 0) return kDbNoSpace;
   build_index_header(b, page, seq, method, bits);
   WritePage(f, b, page, "OpenFile");
+  // The header page is on the disk before page 0 names it.
+  write_through(f, page);
   FileHeaderRef h = file_header(f);
   h.set_sequences(static_cast<int16_t>(h.sequences() + 1));
   h.set_header_page(seq, page);
@@ -285,18 +287,38 @@ void WritePage(Fcb& f, const uint8_t* buffer, uint32_t page, const char* caller)
   if (page != kNoPage) locate(f, Mode::kWrite, page);
 }
 
+namespace {
+
+// The first page of the free list, read; 0 when none can be had. A list that leads to a
+// page in use (page 0 on the disk older than the pages written after it, when writes
+// failed) is reported and dropped: handing that page out would destroy it, so its pages
+// are lost to the file, which grows instead.
+uint32_t first_free_page(Fcb& f, const char* caller, uint8_t** buffer) {
+  FileHeaderRef h = file_header(f);
+  for (int tries = 0; tries < 2; ++tries) {
+    if (h.first_free() == 0 && ExtendFile(f) != kDbOk) return 0;
+    const uint32_t page = h.first_free();
+    uint8_t* b = ReadPage(f, page, "FreePage");
+    if (b == nullptr || page == 0) return 0;
+    if (PageRef(b).type() == kFreePage) {
+      *buffer = b;
+      return page;
+    }
+    short_console_message(dbmsg::kPageNotFree, page_arg(page), caller);
+    h.set_first_free(0);
+    f.page0_dirty = true;
+  }
+  return 0;
+}
+
+}  // namespace
+
 uint32_t FreePage(Fcb& f, uint8_t** buffer, int type, int owner, const char* caller) {
   FileHeaderRef h = file_header(f);
-  if (h.first_free() == 0 && ExtendFile(f) != kDbOk) return 0;
-  const uint32_t page = h.first_free();
-  uint8_t* b = ReadPage(f, page, "FreePage");
-  if (b == nullptr || page == 0) return 0;
+  uint8_t* b = nullptr;
+  const uint32_t page = first_free_page(f, caller, &b);
+  if (page == 0) return 0;
   PageRef p(b);
-  if (p.type() != kFreePage) {
-    // Handing out a page that is in use would destroy it: report and give no page.
-    short_console_message(dbmsg::kPageNotFree, page_arg(page), caller);
-    return 0;
-  }
   h.set_first_free(p.forward());
   f.page0_dirty = true;
   p.set_forward(0);
@@ -365,6 +387,28 @@ int ExtendFile(Fcb& f) {
   h.set_first_free(first);
   f.page0_dirty = true;
   return kDbOk;
+}
+
+bool write_image_through(Fcb& f, const uint8_t* image, uint32_t page) {
+  if (!writable(f) || f.stream == nullptr || page == kNoPage) return true;
+  if (stream_seek(f.stream, page_offset(page), 0) != 0) {
+    short_console_message(dbmsg::kPhysIOSeek, page_arg(page));
+    return false;
+  }
+  if (!write_block(f.stream, image)) {
+    short_console_message(dbmsg::kPhysIOWrite, page_arg(page));
+    return false;
+  }
+  return true;
+}
+
+bool write_through(Fcb& f, uint32_t page) {
+  if (page == 0) return !f.page0_dirty || write_image_through(f, f.page0, 0);
+  const int i = f.pool.peek(page);
+  if (i < 0 || f.pool.ctl(i).dirty == 0) return true;
+  // A buffer whose header names another page is never written over this one.
+  if (PageRef(f.pool.buffer(i)).number() != page) return true;
+  return write_image_through(f, f.pool.buffer(i), page);
 }
 
 int flush_file(Fcb& f, const HeaderImage* images, int count) {

@@ -81,6 +81,18 @@ void ReturnPage(Fcb& f, uint8_t* buffer, uint32_t page, const char* caller);
 // ExtendFile: appends extension-size free pages -> 0 or 9.
 int ExtendFile(Fcb& f);
 
+// Writes the current contents of a dirty page (0 for the page-0 image) to the disk now,
+// ahead of eviction and flush, and leaves it dirty, so that the flush writes what it
+// always writes. The key tree and the pointer sets use it to put a page that others will
+// lean on (a split target, a new chain page, a tree that no longer leads to a page) on the
+// disk before the page that drops what moved, so that whatever prefix of the writes
+// reaches the disk (a disk that fills up) still holds everything flushed before. A page
+// that is clean, not resident (eviction wrote it) or in a read-only file needs nothing.
+// False when the seek or the write failed (reported).
+bool write_through(Fcb& f, uint32_t page);
+// The same for a page image kept outside the pool (an index header image).
+bool write_image_through(Fcb& f, const uint8_t* image, uint32_t page);
+
 // An index header image kept outside the pool by an open sequence.
 struct HeaderImage {
   int seq;

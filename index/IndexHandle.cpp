@@ -141,6 +141,11 @@ void remove_index(Icb* icb) {
   flush_index(*icb);
   FileHeaderRef h = file_header(f);
   const uint32_t highest = h.highest();
+  // Page 0 stops naming the sequence on the disk before its pages are freed.
+  h.set_header_page(icb->seq, 0);
+  h.set_sequences(static_cast<int16_t>(h.sequences() - 1));
+  f.page0_dirty = true;
+  write_through(f, 0);
   // A header that claims pages far beyond the end of the file would make this walk endless;
   // a long run of unreadable pages ends it.
   int unreadable = 0;
@@ -156,9 +161,6 @@ void remove_index(Icb* icb) {
       ReturnPage(f, b, page, "TOVR_dbRemove");
     }
   }
-  h.set_header_page(icb->seq, 0);
-  h.set_sequences(static_cast<int16_t>(h.sequences() - 1));
-  f.page0_dirty = true;
   close_index(icb);
 }
 

@@ -68,8 +68,14 @@ int delete_key(Icb& icb, const char* key, int pointer) {
 int delete_all(Icb& icb, const char* key) {
   if (!usable_key(key, kMaxKeyLength)) return kDbKeyNotFound;
   if (FindEntry(icb, kExactMode, key) < 0) return kDbKeyNotFound;
-  if (release_set(icb) != kDbOk) return kDbNoSpace;
-  return DeleteDirect(icb, icb.search.page, icb.search.offset);
+  const uint32_t a = icb.search.word_a;
+  const uint32_t b = icb.search.word_b;
+  const uint32_t page = icb.search.page;
+  const int status = DeleteDirect(icb, page, icb.search.offset);
+  if (status != kDbOk) return status;
+  // The entry is gone from the disk before its set is released.
+  write_through(*icb.fcb, page);
+  return release_set(icb, a, b) == kDbOk ? kDbOk : kDbNoSpace;
 }
 
 int insert_group(Icb& icb, const char* key, const int* pointers) {

@@ -97,6 +97,8 @@ uint32_t new_leaf_page(Icb& icb, const char* caller) {
   uint8_t* b = nullptr;
   const uint32_t page = FreePage(*icb.fcb, &b, kKeyPage, icb.seq, caller);
   if (page == 0) return 0;
+  // The page is on the disk before the tree leads to it.
+  write_through(*icb.fcb, page);
   if (!SetNode(icb, leaf_node(icb), 0, page)) {
     ReturnPage(*icb.fcb, b, page, caller);
     return 0;
@@ -113,6 +115,8 @@ uint32_t new_overflow_page(Icb& icb, uint32_t from, const char* caller) {
   if (page == 0) return 0;
   PageRef(b).set_back(from);
   WritePage(*icb.fcb, b, page, caller);
+  // The page is on the disk before the chain leads to it.
+  write_through(*icb.fcb, page);
   uint8_t* prev = ReadPage(*icb.fcb, from, caller);
   if (prev == nullptr) {
     if ((b = ReadPage(*icb.fcb, page, caller)) != nullptr) ReturnPage(*icb.fcb, b, page, caller);
@@ -129,28 +133,53 @@ void give_back(Icb& icb, uint32_t page, const char* caller) {
   if (b != nullptr) ReturnPage(*icb.fcb, b, page, caller);
 }
 
-// Moves the entries of P whose code has `bit` set to Q, keeping the order on both sides.
-void move_entries(Icb& icb, uint32_t p, uint32_t q, int bit) {
+bool moves(Icb& icb, const Entry& e, int bit) {
+  return ((code_key(icb.coding, e.key).walk_code >> bit) & 1u) != 0;
+}
+
+// A split in two steps, so that the disk never holds P without the entries that left it
+// while the tree there still leads to P for them: first the entries of P whose code has
+// `bit` set are appended to Q (in order; P stays as it is) ...
+void copy_moving_entries(Icb& icb, uint32_t p, uint32_t q, int bit) {
   uint8_t* bp = ReadPage(*icb.fcb, p, "SplitPage1");
   uint8_t* bq = ReadPage(*icb.fcb, q, "SplitPage2");
   if (bp == nullptr || bq == nullptr) return;
+  const int used = PageRef(bp).used();
+  Entry e;
+  for (int offset = 0; offset < used && entry_at(bp, offset, &e); offset += e.size()) {
+    if (moves(icb, e, bit)) append_entry(bq, e.key, e.length, e.a, e.b);
+  }
+  WritePage(*icb.fcb, bq, q, "SplitPage2");
+}
+
+// ... and once Q and the tree that leads to it are on the disk, they leave P, whose other
+// entries close up in order.
+void drop_moved_entries(Icb& icb, uint32_t p, int bit) {
+  uint8_t* bp = ReadPage(*icb.fcb, p, "SplitPage1");
+  if (bp == nullptr) return;
   uint8_t* data = PageRef(bp).data();
   const int used = PageRef(bp).used();
   int keep = 0;
   Entry e;
   for (int offset = 0; offset < used && entry_at(bp, offset, &e); offset += e.size()) {
-    const uint32_t code = code_key(icb.coding, e.key).walk_code;
-    if ((code >> bit) & 1u) {
-      append_entry(bq, e.key, e.length, e.a, e.b);
-    } else {
-      std::memmove(data + keep, data + offset, static_cast<std::size_t>(e.size()));
-      keep += e.size();
-    }
+    if (moves(icb, e, bit)) continue;
+    std::memmove(data + keep, data + offset, static_cast<std::size_t>(e.size()));
+    keep += e.size();
   }
   PageRef(bp).set_used(static_cast<uint16_t>(keep));
   if (keep < kPageData) data[keep] = 0;
   WritePage(*icb.fcb, bp, p, "SplitPage1");
-  WritePage(*icb.fcb, bq, q, "SplitPage2");
+}
+
+// Puts the new leaves l and r on the disk, then their parent (the old leaf) that now leads
+// to them. A directory page holding the parent too is written once, after it.
+void write_split_nodes(Icb& icb, uint32_t l, uint32_t r, uint32_t parent) {
+  const uint32_t parent_dir = node_directory_page(icb, parent);
+  const uint32_t l_dir = node_directory_page(icb, l);
+  const uint32_t r_dir = node_directory_page(icb, r);
+  if (l_dir != parent_dir) write_node_through(icb, l);
+  if (r_dir != parent_dir && r_dir != l_dir) write_node_through(icb, r);
+  write_node_through(icb, parent);
 }
 
 int used_of(Icb& icb, uint32_t page) {
@@ -158,9 +187,11 @@ int used_of(Icb& icb, uint32_t page) {
   return b == nullptr ? -1 : PageRef(const_cast<uint8_t*>(b)).used();
 }
 
-// ReleaseSplit: the empty side of a split becomes an empty leaf and its page is returned.
+// ReleaseSplit: the empty side of a split becomes an empty leaf and its page is returned,
+// once the tree on the disk no longer leads to it.
 void ReleaseSplit(Icb& icb, uint32_t empty_node, uint32_t empty_page, bool nothing_moved) {
   SetNode(icb, empty_node, 0, 0);
+  write_node_through(icb, empty_node);
   give_back(icb, empty_page, nothing_moved ? "ReleaseSplit2" : "ReleaseSplit1");
   icb.search.second = 0;
 }
@@ -190,10 +221,13 @@ int SplitPage(Icb& icb, int n) {
     }
     const uint32_t l = static_cast<uint32_t>(left);
     const uint32_t r = static_cast<uint32_t>(right);
-    if (!SetNode(icb, l, 0, p) || !SetNode(icb, r, 0, q) || !SetNode(icb, leaf_node(icb), l, r)) {
-      return kDbNoSpace;
-    }
-    move_entries(icb, p, q, width - depth);
+    const uint32_t parent = leaf_node(icb);
+    if (!SetNode(icb, l, 0, p) || !SetNode(icb, r, 0, q)) return kDbNoSpace;
+    copy_moving_entries(icb, p, q, width - depth);
+    write_through(*icb.fcb, q);
+    if (!SetNode(icb, parent, l, r)) return kDbNoSpace;
+    write_split_nodes(icb, l, r, parent);
+    drop_moved_entries(icb, p, width - depth);
     forget_last_key(icb);
     uint32_t key_page = 0;
     if (!walk_tree(icb, s.codes.walk_code, &s.path, &key_page)) return kDbNoSpace;
@@ -284,6 +318,12 @@ bool collapse(Icb& icb) {
   if (!GetNode(icb, parent, &l, &r) || !GetNode(icb, leaf, &w0, &page)) return false;
   const uint32_t sibling = l == leaf ? r : l;
   if (!SetNode(icb, parent, 0, page)) return false;
+  // The parent stops leading to its children on the disk before they are marked free.
+  const uint32_t parent_dir = node_directory_page(icb, parent);
+  if (node_directory_page(icb, leaf) != parent_dir ||
+      node_directory_page(icb, sibling) != parent_dir) {
+    write_node_through(icb, parent);
+  }
   IndexHeaderRef h = index_header(icb);
   const uint32_t old_first = h.first_free_node();
   SetNode(icb, sibling, kFreeNodeMark, old_first);
@@ -321,15 +361,25 @@ void FusePage(Icb& icb, uint32_t p) {
   PageRef sp(bs);
   if (sp.forward() != 0 || sp.back() != 0 || sp.used() >= kFuseSiblingBelow) return;
   if (PageRef(bp).used() + sp.used() >= kPageData + 1) return;
-  if (!collapse(icb)) return;
-  bp = ReadPage(*icb.fcb, p, "FusePage");
-  bs = ReadPage(*icb.fcb, sibling, "FusePage");
-  if (bp == nullptr || bs == nullptr) return;
+  // S's entries join P, and P reaches the disk, before the tree stops leading to S; S is
+  // freed once the tree on the disk leads to P alone.
+  const int used_before = PageRef(bp).used();
   Entry e;
   for (int offset = 0; entry_at(bs, offset, &e); offset += e.size()) {
     append_entry(bp, e.key, e.length, e.a, e.b);
   }
   WritePage(*icb.fcb, bp, p, "FusePage");
+  write_through(*icb.fcb, p);
+  if (!collapse(icb)) {
+    if ((bp = ReadPage(*icb.fcb, p, "FusePage")) != nullptr) {
+      PageRef(bp).set_used(static_cast<uint16_t>(used_before));
+      PageRef(bp).data()[used_before] = 0;
+    }
+    return;
+  }
+  write_node_through(icb, icb.search.path.nodes[icb.search.path.depth - 1]);
+  bs = ReadPage(*icb.fcb, sibling, "FusePage");
+  if (bs == nullptr) return;
   ReturnPage(*icb.fcb, bs, sibling, "FusePage");
   uint32_t above = 0;
   while (icb.search.path.depth >= 2 && sibling_leaf(icb, &above) && above == 0) {
@@ -430,9 +480,11 @@ int DeleteDirect(Icb& icb, uint32_t page, int offset) {
     uint32_t w0 = 0, w1 = 0;
     const uint32_t leaf = leaf_node(icb);
     if (GetNode(icb, leaf, &w0, &w1) && w0 == 0 && w1 == page) {
+      // The tree on the disk stops leading to the page before the page is freed.
+      SetNode(icb, leaf, 0, 0);
+      write_node_through(icb, leaf);
       b = ReadPage(*icb.fcb, page, "DeleteDirect");
       if (b != nullptr) ReturnPage(*icb.fcb, b, page, "DeleteDirect");
-      SetNode(icb, leaf, 0, 0);
       icb.search.bucket = 0;
     }
     return kDbOk;

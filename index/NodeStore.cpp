@@ -51,12 +51,18 @@ long FreeNode(Icb& icb) {
   if (first != 0) {
     uint32_t w0 = 0;
     uint32_t w1 = 0;
-    // A chain that leads to a node in use is broken; handing that node out would cut the
-    // tree, so no node is given.
-    if (!GetNode(icb, first, &w0, &w1) || w0 != kFreeNodeMark) return -1;
-    h.set_first_free_node(w1);
+    if (!GetNode(icb, first, &w0, &w1) && node_exists(icb, first)) return -1;
+    if (w0 == kFreeNodeMark) {
+      h.set_first_free_node(w1);
+      icb.header_dirty = true;
+      return static_cast<long>(first);
+    }
+    // A chain that leads to a node in use (the index header on the disk older than the
+    // node pages written after it, when writes failed) is dropped: handing that node out
+    // would cut the tree, so the chain's nodes are lost and a new node page starts a new
+    // chain.
+    h.set_first_free_node(0);
     icb.header_dirty = true;
-    return static_cast<long>(first);
   }
   if (icb.node_page_count >= kMaxNodePages) return -1;
   uint8_t* b = nullptr;
@@ -69,6 +75,8 @@ long FreeNode(Icb& icb) {
   const uint32_t previous = k == 1 ? icb.header_page : icb.node_pages[k - 2];
   PageRef(b).set_back(previous);
   WritePage(*icb.fcb, b, page, "FreeNode");
+  // The new page is on the disk before the directory chain leads to it.
+  write_through(*icb.fcb, page);
   if (k == 1) {
     PageRef(icb.header).set_forward(page);
     icb.header_dirty = true;
@@ -86,6 +94,20 @@ long FreeNode(Icb& icb) {
   h.set_first_free_node(kNodesPerPage * k + 1);
   icb.header_dirty = true;
   return static_cast<long>(kNodesPerPage * k);
+}
+
+uint32_t node_directory_page(const Icb& icb, uint32_t n) {
+  const uint32_t dir = n / kNodesPerPage;
+  if (dir == 0 || !node_exists(icb, n)) return 0;
+  return icb.node_pages[dir - 1];
+}
+
+bool write_node_through(Icb& icb, uint32_t n) {
+  if (!node_exists(icb, n)) return true;
+  const uint32_t page = node_directory_page(icb, n);
+  if (page != 0) return write_through(*icb.fcb, page);
+  if (!icb.header_dirty) return true;
+  return write_image_through(*icb.fcb, icb.header, icb.header_page);
 }
 
 bool release_node(Icb& icb, uint32_t n) {

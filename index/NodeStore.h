@@ -21,6 +21,12 @@ long FreeNode(Icb& icb);
 // Puts node n at the head of the free chain.
 bool release_node(Icb& icb, uint32_t n);
 
+// Writes the directory page holding node n (the index header image or a node page) to the
+// disk now, ahead of the flush (see write_through). False when the write failed.
+bool write_node_through(Icb& icb, uint32_t n);
+// The directory page of node n: 0 for the index header image, else its node page.
+uint32_t node_directory_page(const Icb& icb, uint32_t n);
+
 // ReadTreeDir: collects the node page numbers by following the header's forward links.
 // False when the chain is broken.
 bool ReadTreeDir(Icb& icb);

@@ -83,6 +83,8 @@ int NewBit(Icb& icb, const SlotRef& first) {
     return kDbNoSpace;
   }
   icb.positions.erase(relation_key(first.page, first.slot));
+  // The entry names the bitmap on the disk before the relation's slots are freed.
+  write_through(*icb.fcb, icb.search.page);
   DeleteAllRels(icb, first);
   if (PositionRecord* r = icb.positions.create(bitmap_key(bitmap))) {
     r->page = last;
@@ -102,6 +104,7 @@ int ConvertBit(Icb& icb, uint32_t bitmap) {
   if (got < 0) return kDbNoSpace;
   if (got == 0) {
     if (!update_entry_words(icb, p1, kSingleKind, "ConvertBit3")) return kDbNoSpace;
+    write_through(*icb.fcb, icb.search.page);
     DelAllBits(icb, bitmap);
     return kDbOk;
   }
@@ -115,11 +118,15 @@ int ConvertBit(Icb& icb, uint32_t bitmap) {
     status = append_to_slot(icb, &last, index, p, "ConvertBit", "ConvertBit2");
     index = index < kSlotWords ? index + 1 : 2;
   }
+  // The whole relation is on the disk before the entry names it, and the entry names it
+  // there before the bitmap's pages are freed.
+  if (status == kDbOk && got == 0) write_relation_through(icb, first);
   if (status != kDbOk || got < 0 ||
       !update_entry_words(icb, first.page, relation_word_b(first), "ConvertBit3")) {
     DeleteAllRels(icb, first);
     return kDbNoSpace;
   }
+  write_through(*icb.fcb, icb.search.page);
   DelAllBits(icb, bitmap);
   return kDbOk;
 }
@@ -136,6 +143,8 @@ int InsertDirect(Icb& icb, uint32_t pointer) {
   v.set_word(0, old);
   v.set_word(1, pointer);
   write_slot(icb, s, v, "InsertDirect1");
+  // The entry's own pointer is on the disk in the slot before the entry gives it up.
+  write_through(*icb.fcb, s.page);
   if (!update_entry_words(icb, s.page, relation_word_b(s), "InsertDirect2")) {
     ReturnRel(icb, s, "InsertDirect2");
     return kDbNoSpace;
@@ -187,8 +196,18 @@ int remove_from_set(Icb& icb, uint32_t pointer) {
     const uint64_t key = relation_key(first.page, first.slot);
     if (status == kDbToSingle) {
       icb.positions.erase(key);
-      if (remaining == 0) return DeleteDirect(icb, icb.search.page, icb.search.offset);
-      return update_entry_words(icb, remaining, kSingleKind, "TOVR_dbDelete") ? kDbOk : kDbNoSpace;
+      const uint32_t key_page = icb.search.page;
+      int result = kDbOk;
+      if (remaining == 0) {
+        result = DeleteDirect(icb, key_page, icb.search.offset);
+      } else if (!update_entry_words(icb, remaining, kSingleKind, "TOVR_dbDelete")) {
+        result = kDbNoSpace;
+      }
+      // The slot is freed once the entry on the disk no longer names it.
+      if (result != kDbOk) return result;
+      write_through(*icb.fcb, key_page);
+      ReturnRel(icb, last, "CmprsLast3");
+      return kDbOk;
     }
     if (status == kDbOk) {
       if (PositionRecord* r = icb.positions.find(key)) {
@@ -203,9 +222,7 @@ int remove_from_set(Icb& icb, uint32_t pointer) {
   return ConvertBit(icb, a) == kDbOk ? kDbToRelation : kDbNoSpace;
 }
 
-int release_set(Icb& icb) {
-  const uint32_t a = icb.search.word_a;
-  const uint32_t b = icb.search.word_b;
+int release_set(Icb& icb, uint32_t a, uint32_t b) {
   if ((b & 0xFF) == kRelationKind) {
     const SlotRef first = relation_of(a, b);
     icb.positions.erase(relation_key(first.page, first.slot));

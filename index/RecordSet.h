@@ -31,7 +31,7 @@ int insert_into_bitmap(Icb& icb, uint32_t pointer);
 // shrinks. 0, 8, 9, or 18 when a bitmap became a relation.
 int remove_from_set(Icb& icb, uint32_t pointer);
 
-// Releases the relation or bitmap of the entry (its words are left as they are). 0 or 9.
-int release_set(Icb& icb);
+// Releases the relation or bitmap named by an entry's words a and b. 0 or 9.
+int release_set(Icb& icb, uint32_t a, uint32_t b);
 
 }  // namespace tovr

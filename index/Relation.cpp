@@ -25,23 +25,42 @@ void write_slot(Icb& icb, const SlotRef& s, const SlotView& view, const char* ca
   WritePage(*icb.fcb, view.page(), s.page, caller);
 }
 
-int FreeRel(Icb& icb, SlotRef* taken) {
+namespace {
+
+// The head of the free slot list, read. A list that leads to a slot in use (the index
+// header on the disk older than the relation pages written after it, when writes failed)
+// is dropped: taking that slot would cut a set, so the list's slots are lost and a new
+// relation page starts a new list. False when no slot can be had.
+bool first_free_slot(Icb& icb, SlotRef* s, SlotView* v) {
   IndexHeaderRef h = index_header(icb);
-  if (h.free_slot_page() == 0) {
-    uint8_t* b = nullptr;
-    const uint32_t page = FreePage(*icb.fcb, &b, kRelationPage, icb.seq, "FreeRel");
-    if (page == 0) return kDbNoSpace;
-    h.set_free_slot_page(page);
+  for (int tries = 0; tries < 2; ++tries) {
+    if (h.free_slot_page() == 0) {
+      uint8_t* b = nullptr;
+      const uint32_t page = FreePage(*icb.fcb, &b, kRelationPage, icb.seq, "FreeRel");
+      if (page == 0) return false;
+      h.set_free_slot_page(page);
+      h.set_free_slot(0);
+      icb.header_dirty = true;
+    }
+    *s = SlotRef{h.free_slot_page(), static_cast<int>(h.free_slot())};
+    if (h.free_slot() < kSlotsPerPage) {
+      if (ReadPage(*icb.fcb, s->page, "FreeRel") == nullptr) return false;
+      if (read_slot(icb, *s, "FreeRel", v) && v->state() == kSlotFree) return true;
+    }
+    h.set_free_slot_page(0);
     h.set_free_slot(0);
     icb.header_dirty = true;
   }
-  const SlotRef s{h.free_slot_page(), static_cast<int>(h.free_slot())};
+  return false;
+}
+
+}  // namespace
+
+int FreeRel(Icb& icb, SlotRef* taken) {
+  IndexHeaderRef h = index_header(icb);
+  SlotRef s{0, 0};
   SlotView v(nullptr, 0);
-  // A free list that leads to a slot in use is broken; taking that slot would cut a set.
-  if (h.free_slot() >= kSlotsPerPage || !read_slot(icb, s, "FreeRel", &v) ||
-      v.state() != kSlotFree) {
-    return kDbNoSpace;
-  }
+  if (!first_free_slot(icb, &s, &v)) return kDbNoSpace;
   h.set_free_slot_page(v.word(0));
   h.set_free_slot(static_cast<uint32_t>(v.next_slot()));
   icb.header_dirty = true;
@@ -105,14 +124,18 @@ int append_to_slot(Icb& icb, SlotRef* last, int index, uint32_t pointer, const c
   SlotView full(nullptr, 0);
   if (!read_slot(icb, *last, caller, &full)) return kDbNoSpace;
   const uint32_t tenth = full.word(kSlotWords - 1);
-  full.set_word(kSlotWords - 1, fresh.page);
-  full.set_next_slot(fresh.slot);
-  full.set_state(kSlotContinued);
-  write_slot(icb, *last, full, caller);
+  // The new slot, holding the full slot's tenth pointer, is on the disk before the full
+  // slot gives that pointer up for the link to it.
   if (!read_slot(icb, fresh, caller2, &v)) return kDbNoSpace;
   v.set_word(0, tenth);
   v.set_word(1, pointer);
   write_slot(icb, fresh, v, caller2);
+  if (fresh.page != last->page) write_through(*icb.fcb, fresh.page);
+  if (!read_slot(icb, *last, caller, &full)) return kDbNoSpace;
+  full.set_word(kSlotWords - 1, fresh.page);
+  full.set_next_slot(fresh.slot);
+  full.set_state(kSlotContinued);
+  write_slot(icb, *last, full, caller);
   *last = fresh;
   return kDbOk;
 }
@@ -171,6 +194,8 @@ bool close_gap(Icb& icb, SlotRef s, int gap, SlotRef* last, SlotRef* before, boo
     for (int i = gap; i + 1 < kSlotWords - 1; ++i) v.set_word(i, v.word(i + 1));
     v.set_word(kSlotWords - 2, carried);
     write_slot(icb, s, v, "CmprsRel");
+    // The carried pointer is on the disk in this slot before the next slot loses it.
+    if (next.page != s.page) write_through(*icb.fcb, s.page);
     *before = s;
     *has_before = true;
     s = next;
@@ -195,19 +220,34 @@ int delete_from_relation(Icb& icb, const SlotRef& first, uint32_t pointer, uint3
   if (v.word(1) != 0) return kDbOk;
   const uint32_t kept = v.word(0);
   if (!has_before) {
-    ReturnRel(icb, *last, "CmprsLast3");
     *remaining = kept;
     return kDbToSingle;
   }
-  ReturnRel(icb, *last, "CmprsLast3");
+  // The slot before takes the last pointer and ends the chain, on the disk, before the last
+  // slot is freed.
   SlotView p(nullptr, 0);
   if (!read_slot(icb, before, "CmprsLast4", &p)) return kDbNoSpace;
   p.set_word(kSlotWords - 1, kept);
   p.set_state(kSlotLast);
   p.set_next_slot(0);
   write_slot(icb, before, p, "CmprsLast4");
+  if (before.page != last->page) write_through(*icb.fcb, before.page);
+  ReturnRel(icb, *last, "CmprsLast3");
   *last = before;
   return kDbOk;
+}
+
+void write_relation_through(Icb& icb, const SlotRef& first) {
+  const uint32_t limit = slot_limit(icb);
+  uint32_t written = 0;
+  SlotRef s = first;
+  for (uint32_t steps = 0; steps <= limit; ++steps) {
+    if (s.page != written) write_through(*icb.fcb, s.page);
+    written = s.page;
+    SlotView v(nullptr, 0);
+    if (!read_slot(icb, s, "InsertRel", &v) || v.state() != kSlotContinued) return;
+    s = v.next();
+  }
 }
 
 int DeleteAllRels(Icb& icb, const SlotRef& first) {

@@ -95,10 +95,14 @@ bool relation_end(Icb& icb, const SlotRef& first, SlotRef* last, uint32_t* highe
 
 // Relation deletion: removes pointer and closes the gap through the chain; a last slot left
 // with at most one pointer is merged back into the slot before it. Returns 0, 8 (not in
-// the set), 9, or 17 when a single pointer is left (*remaining; the slot is freed).
-// *last receives the chain's last slot afterwards.
+// the set), 9, or 17 when at most a single pointer is left in the only slot (*remaining,
+// 0 for none); that slot (*last) stays in use until the caller has made the entry stop
+// naming it. *last receives the chain's last slot afterwards.
 int delete_from_relation(Icb& icb, const SlotRef& first, uint32_t pointer, uint32_t* remaining,
                          SlotRef* last);
+
+// Writes every page of the chain to the disk now (see write_through).
+void write_relation_through(Icb& icb, const SlotRef& first);
 
 // DeleteAllRels: returns every slot of the chain to the free list. 0 or 9.
 int DeleteAllRels(Icb& icb, const SlotRef& first);

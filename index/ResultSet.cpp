@@ -46,6 +46,7 @@ void ResultSet::swap_data(ResultSet& other) {
   std::swap(segments_, other.segments_);
   std::swap(slots_, other.slots_);
   std::swap(position_, other.position_);
+  std::swap(last_read_, other.last_read_);
 }
 
 void ResultSet::append(uint32_t value) {
@@ -183,7 +184,9 @@ int32_t ResultSet::next() {
   for (;;) {
     const uint32_t v = take();
     if (v == kListEnd) return 0;
-    if (is_record_number(v)) return static_cast<int32_t>(v);
+    if (!is_record_number(v) || v <= last_read_) continue;
+    last_read_ = v;
+    return static_cast<int32_t>(v);
   }
 }
 

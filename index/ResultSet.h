@@ -76,7 +76,8 @@ class ResultSet {
   void release_segment(uint32_t k);
 
   // Reading: the next record number in ascending order, 0 at the end, -1 for the universe.
-  // The list form must have been prepared.
+  // The list form must have been prepared. A value is handed out once, even when a damaged
+  // relation repeats it.
   int32_t next();
 
   // Evaluation links: the program entry the element stands for, whether its term has been
@@ -98,6 +99,7 @@ class ResultSet {
   uint8_t** segments_ = nullptr;
   uint32_t slots_ = 0;
   uint32_t position_ = 1;  // next record number a bitmap reading examines
+  uint32_t last_read_ = 0;  // the last record number a list reading handed out
 };
 
 }  // namespace tovr

@@ -189,16 +189,22 @@ TEST_F(IndexFileTest, FreshRelationPageChainsItsSlots) {
   }
 }
 
-TEST_F(IndexFileTest, FreePageRefusesAPageInUse) {
+// A free list that leads to a page in use is dropped (its pages are lost) and the file
+// grows instead; the page in use is left as it is.
+TEST_F(IndexFileTest, FreePageNeverHandsOutAPageInUse) {
   ASSERT_EQ(open(), kDbFileCreated);
   uint8_t* b = nullptr;
   const uint32_t p = FreePage(fcb_, &b, kKeyPage, 0, "test");
+  b[kPageHeader] = 'k';
+  const uint32_t highest = file_header(fcb_).highest();
   file_header(fcb_).set_first_free(p);  // a broken free list
   test::ConsoleCapture console;
-  EXPECT_EQ(FreePage(fcb_, &b, kKeyPage, 0, "SplitPage"), 0u);
+  EXPECT_EQ(FreePage(fcb_, &b, kKeyPage, 0, "SplitPage"), highest + 1);
   EXPECT_EQ(console.text(),
             "Page request is not free, FreePage 2, Caller = SplitPage.  Check for available "
             "disk space.");
+  EXPECT_EQ(file_header(fcb_).first_free(), highest + 2);
+  EXPECT_EQ(ReadPage(fcb_, p, "test")[kPageHeader], 'k');
 }
 
 TEST_F(IndexFileTest, LeastRecentlyUsedBufferIsEvictedAndWrittenBack) {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "matchkey/match_key.h"
 #include "stancomp/stan.h"
@@ -227,6 +228,40 @@ TEST(IndexRegressions, NextMatchKeepsTheTailWithinItsBuffer) {
     }
   }
   EXPECT_EQ(std::string(out.canary, sizeof out.canary), std::string(sizeof out.canary, 'C'));
+  TOVR_dbClose(&db);
+}
+
+// A damaged relation named a pointer twice (the index target met one after its file's
+// relation slots ran into each other): the result set handed the pointer out twice, out of
+// ascending order. (fuzz/regressions/index/result-set-repeats-a-damaged-relations-pointer)
+TEST(IndexRegressions, ResultSetHandsOutARepeatedPointerOnce) {
+  test::MemFs fs;
+  const char* const statements[] = {"FILE t.idx\nINDEX 3 CITY\nEND", nullptr};
+  int status = -1;
+  TOVR_Db* db = TOVR_dbOpen("CITY", 'R', 'S', &status, 8, 10, 10, statements, "SIG", 1);
+  ASSERT_NE(db, nullptr) << status;
+  ASSERT_EQ(TOVR_dbInsert(db, "K", 24, 0), 0);
+  ASSERT_EQ(TOVR_dbInsert(db, "K", 37, 0), 0);
+  ASSERT_EQ(TOVR_dbClose(&db), 0);
+  std::string file = fs.get("t.idx");
+  std::size_t slot = 0;
+  for (std::size_t page = 2048; page + 1024 <= file.size() && slot == 0; page += 1024) {
+    if (file[page + 15] == 3) slot = page + 16;  // slot 0 of the relation page
+  }
+  ASSERT_NE(slot, 0u);
+  ASSERT_EQ(file.substr(slot, 12), std::string("\x18\0\0\0\x25\0\0\0\0\0\0\0", 12));
+  file.replace(slot + 8, 8, std::string("\x18\0\0\0\x25\0\0\0", 8));  // 24 37 24 37
+  fs.put("t.idx", file);
+  db = TOVR_dbOpen("CITY", 'R', 'S', &status, 8, 10, 10, statements, "SIG", 1);
+  ASSERT_NE(db, nullptr) << status;
+  for (const char* query : {"K", "K / K", "K & K"}) {
+    ASSERT_EQ(TOVR_dbParse(db, query, 0.0f, nullptr), 0);
+    TOVR_QueryResult* r = TOVR_dbReturnQueryResult(db);
+    std::vector<int> got;
+    for (int p = 0; got.size() < 10 && (p = TOVR_dbGetNextQueryResult(r)) > 0;) got.push_back(p);
+    EXPECT_EQ(got, (std::vector<int>{24, 37})) << query;
+    TOVR_dbDeleteQueryResult(r);
+  }
   TOVR_dbClose(&db);
 }
 
