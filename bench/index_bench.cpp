@@ -391,7 +391,7 @@ void BM_SetAlgebra(benchmark::State& state) {
       inputs * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-// The 1e7 runs are registered too; bench/run.sh leaves them out unless asked.
+// The 1e7 runs are registered too; bench/run.py leaves them out unless asked (--large).
 BENCHMARK(BM_BulkLoad)
     ->ArgsProduct({{kIndex, kIndexCached, kSqlite}, {100000, 1000000, 10000000}})
     ->Iterations(1)

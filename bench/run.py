@@ -3,8 +3,9 @@
 
     bench/run.py [--build DIR] [--large] [--quick] [--stages] [--json DIR]
 
---build   build directory configured with -DTOVR_BUILD_BENCHMARKS=ON (default
-          /work/builds/bench, or $TOVR_BENCH_BUILD); the programs are built first.
+--build   build directory (default $TOVR_BENCH_BUILD, else build-bench in the checkout);
+          configured as a Release build with -DTOVR_BUILD_BENCHMARKS=ON when it holds no
+          configuration yet, and the four benchmark programs are built first.
 --large   also the disk index at 1e7 pointers (minutes: each 1e7 load runs once).
 --quick   shorter runs (a smoke test; figures are rougher).
 --stages  standardizer cost per stage from an instruction count (needs valgrind).
@@ -229,13 +230,22 @@ def standardizer_stages(build, tmp):
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    ap.add_argument("--build", default=os.environ.get("TOVR_BENCH_BUILD", "/work/builds/bench"))
+    source = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    ap.add_argument("--build", default=os.environ.get("TOVR_BENCH_BUILD",
+                                                      os.path.join(source, "build-bench")))
     ap.add_argument("--large", action="store_true")
     ap.add_argument("--quick", action="store_true")
     ap.add_argument("--stages", action="store_true")
     ap.add_argument("--json")
     args = ap.parse_args()
 
+    cache = os.path.join(args.build, "CMakeCache.txt")
+    if not os.path.exists(cache):
+        subprocess.run(["cmake", "-S", source, "-B", args.build, "-DCMAKE_BUILD_TYPE=Release",
+                        "-DTOVR_BUILD_BENCHMARKS=ON"], check=True, stdout=subprocess.DEVNULL)
+    elif "TOVR_BUILD_BENCHMARKS:BOOL=ON" not in open(cache).read():
+        subprocess.run(["cmake", "-B", args.build, "-DTOVR_BUILD_BENCHMARKS=ON"], check=True,
+                       stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", args.build, "-j2", "--target"] +
                    ["tovr_%s_bench" % p for p in PROGRAMS], check=True, stdout=subprocess.DEVNULL)
     json_dir = args.json or tempfile.mkdtemp(prefix="tovr_bench_")
