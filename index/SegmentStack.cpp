@@ -17,6 +17,8 @@ void SegmentStack::reset() {
 
 bool SegmentStack::push_empty() {
   if (depth_ >= kSegmentStackDepth) return false;
+  begin_[depth_] = kPageData;
+  end_[depth_] = 0;
   std::memset(bits(depth_++), 0, kPageData);
   scan_ = 0;
   return true;
@@ -24,6 +26,8 @@ bool SegmentStack::push_empty() {
 
 bool SegmentStack::push_copy(const uint8_t* from) {
   if (depth_ >= kSegmentStackDepth) return false;
+  begin_[depth_] = 0;
+  end_[depth_] = kPageData;
   std::memcpy(bits(depth_++), from, kPageData);
   scan_ = 0;
   return true;
@@ -41,8 +45,13 @@ bool SegmentStack::combine(Op op) {
   if (depth_ < 2) return false;
   uint8_t* lower = bits(depth_ - 2);
   const uint8_t* upper = bits(depth_ - 1);
-  // 126 words of 8 bytes: the same result as 504 words of 16 bits.
-  for (int i = 0; i < kPageData; i += 8) {
+  // Beyond both ends both bitmaps are zero, and so is any combination of them.
+  int& begin = begin_[depth_ - 2];
+  int& end = end_[depth_ - 2];
+  if (begin_[depth_ - 1] < begin) begin = begin_[depth_ - 1];
+  if (end_[depth_ - 1] > end) end = end_[depth_ - 1];
+  // Words of 8 bytes: the same result as words of 16 bits.
+  for (int i = begin / 8 * 8; i < end; i += 8) {
     uint64_t a = 0, b = 0;
     std::memcpy(&a, lower + i, 8);
     std::memcpy(&b, upper + i, 8);
@@ -66,14 +75,18 @@ bool SegmentStack::xor_top() {
 
 bool SegmentStack::complement_top() {
   if (depth_ < 1) return false;
-  uint8_t* t = top();
+  uint8_t* t = top();  // every byte may be set now
   for (int i = 0; i < kPageData; ++i) t[i] = static_cast<uint8_t>(~t[i]);
   scan_ = 0;
   return true;
 }
 
 void SegmentStack::set_top_bit(uint32_t bit) {
-  top()[bit / 8] = static_cast<uint8_t>(top()[bit / 8] | (0x80u >> (bit % 8)));
+  uint8_t* t = bits(depth_ - 1);
+  t[bit / 8] = static_cast<uint8_t>(t[bit / 8] | (0x80u >> (bit % 8)));
+  const int byte = static_cast<int>(bit / 8);
+  if (byte < begin_[depth_ - 1]) begin_[depth_ - 1] = byte;
+  if (byte >= end_[depth_ - 1]) end_[depth_ - 1] = byte + 1;
 }
 
 bool SegmentStack::test_top_bit(uint32_t bit) const {
@@ -95,15 +108,18 @@ bool SegmentStack::next_bit(uint32_t* bit) {
   }
   // Then whole bytes: 32 zero bytes skipped at a time while they last, then eight; in the
   // first byte that is not zero the first set bit is its highest.
+  // Bytes before the bitmap's begin and from its end on are all zero.
+  const auto limit = static_cast<uint32_t>(end_[depth_ - 1]);
   uint32_t byte = scan_ / 8;
-  while (byte + 32 <= static_cast<uint32_t>(kPageData)) {
+  if (byte < static_cast<uint32_t>(begin_[depth_ - 1])) byte = begin_[depth_ - 1];
+  while (byte + 32 <= limit) {
     uint64_t words[4];
     std::memcpy(words, t + byte, sizeof words);
     if ((words[0] | words[1] | words[2] | words[3]) != 0) break;
     byte += 32;
   }
-  while (byte < static_cast<uint32_t>(kPageData)) {
-    if (byte + 8 <= static_cast<uint32_t>(kPageData)) {
+  while (byte < limit) {
+    if (byte + 8 <= limit) {
       uint64_t word = 0;
       std::memcpy(&word, t + byte, 8);
       if (word == 0) {

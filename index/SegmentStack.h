@@ -28,8 +28,12 @@ class SegmentStack {
   bool xor_top();
   bool complement_top();
 
-  // The top bitmap (depth must be above 0).
-  uint8_t* top() { return bits(depth_ - 1); }
+  // The top bitmap (depth must be above 0); the caller may write anywhere in it.
+  uint8_t* top() {
+    begin_[depth_ - 1] = 0;
+    end_[depth_ - 1] = kPageData;
+    return bits(depth_ - 1);
+  }
   void set_top_bit(uint32_t bit);
   bool test_top_bit(uint32_t bit) const;
   void copy_top(uint8_t* bits) const;
@@ -47,6 +51,10 @@ class SegmentStack {
 
   // Each image is a page: the bitmap lies in its last 1008 bytes.
   uint8_t images_[kSegmentStackDepth][kPageSize];
+  // For each bitmap, the bytes [begin, end) outside of which all its bytes are zero: a scan
+  // of a sparse bitmap (a key's few pointers in one segment) looks at that range alone.
+  int begin_[kSegmentStackDepth] = {};
+  int end_[kSegmentStackDepth] = {};
   int depth_ = 0;
   uint32_t scan_ = 0;  // next bit to examine
 };
