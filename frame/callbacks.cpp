@@ -54,6 +54,51 @@ bool valid_slot(int index) { return index >= 0 && index < kCallbackSlots; }
 
 TOVR_Callback callback_slot(int index) { return g_slots[index]; }
 
+namespace {
+
+TOVR_Callback default_callback(int index) {
+  switch (index) {
+    case TOVRCB_Malloc:
+      return as_slot(&default_malloc);
+    case TOVRCB_Realloc:
+      return as_slot(&default_realloc);
+    case TOVRCB_Free:
+      return as_slot(&default_free);
+    case TOVRCB_Fopen:
+      return as_slot(&default_fopen);
+    case TOVRCB_Fclose:
+      return as_slot(&default_fclose);
+    case TOVRCB_Fflush:
+      return as_slot(&default_fflush);
+    case TOVRCB_Feof:
+      return as_slot(&default_feof);
+    case TOVRCB_Fseek:
+      return as_slot(&default_fseek);
+    case TOVRCB_Rewind:
+      return as_slot(&default_rewind);
+    case TOVRCB_Fgetc:
+      return as_slot(&default_fgetc);
+    case TOVRCB_Fgets:
+      return as_slot(&default_fgets);
+    case TOVRCB_Fread:
+      return as_slot(&default_fread);
+    case TOVRCB_Fwrite:
+      return as_slot(&default_fwrite);
+    case TOVRCB_Printf:
+      return as_slot(&default_printf);
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+bool callback_is_default(int index) {
+  if (!valid_slot(index)) return false;
+  const TOVR_Callback own = default_callback(index);
+  return own != nullptr && g_slots[index] == own;
+}
+
 }  // namespace tovr
 
 using namespace tovr;
@@ -61,20 +106,11 @@ using namespace tovr;
 extern "C" {
 
 TOVR_API void TOVR_cbReset(void) {
-  g_slots[TOVRCB_Malloc] = as_slot(&default_malloc);
-  g_slots[TOVRCB_Realloc] = as_slot(&default_realloc);
-  g_slots[TOVRCB_Free] = as_slot(&default_free);
-  g_slots[TOVRCB_Fopen] = as_slot(&default_fopen);
-  g_slots[TOVRCB_Fclose] = as_slot(&default_fclose);
-  g_slots[TOVRCB_Fflush] = as_slot(&default_fflush);
-  g_slots[TOVRCB_Feof] = as_slot(&default_feof);
-  g_slots[TOVRCB_Fseek] = as_slot(&default_fseek);
-  g_slots[TOVRCB_Rewind] = as_slot(&default_rewind);
-  g_slots[TOVRCB_Fgetc] = as_slot(&default_fgetc);
-  g_slots[TOVRCB_Fgets] = as_slot(&default_fgets);
-  g_slots[TOVRCB_Fread] = as_slot(&default_fread);
-  g_slots[TOVRCB_Fwrite] = as_slot(&default_fwrite);
-  g_slots[TOVRCB_Printf] = as_slot(&default_printf);
+  // Slot 14 has no function of the library's own and keeps what it holds.
+  for (int i = 0; i < kCallbackSlots; ++i) {
+    const TOVR_Callback own = default_callback(i);
+    if (own != nullptr) g_slots[i] = own;
+  }
 }
 
 TOVR_API void TOVR_LibInit(void) {

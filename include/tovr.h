@@ -135,7 +135,8 @@ TOVR_API int TOVR_mtInit(TOVR_Mt **handle, TOVR_Mk *mk);
 /* Loads a rules file for layout mk, listing every error on the console and in messageFile
  * (when named and not empty; it stays open with the rules). Returns 0 with *rules set, or
  * with *rules null: 11 invalid mt, 10 rules null, 1 no memory, 5 message file not opened,
- * 2 rules file not found, 6 match key unknown, 3 the file has errors (all listed). */
+ * 2 rules file not found or not readable to its end, 6 match key unknown, 3 the file has
+ * errors (all listed). */
 TOVR_API int TOVR_mtLoad(TOVR_Mt *mt, const char *rulesFile, const char *mk,
                          const char *messageFile, TOVR_Rules **rules);
 /* Releases a rules block, closes its message file and sets *rules to null. Returns 0, or 10
@@ -283,10 +284,11 @@ TOVR_API int TOVR_asCloseStan(TOVR_Stan *handle);
  * inputArea and originalRecord hold at least 1025 bytes. *firstCall is set by the host before
  * the first call and cleared by it. Returns 0 for a processed record, 11 at the end of the
  * input (also when the TEST count is reached), 1 for an invalid handle, a null buffer or a
- * block whose compile failed, 2 when the input file cannot be opened, 8 for an input record
- * set over 1024 characters, 29 for too few items, 34 for a line delimiter in interactive
- * mode, or the code of the first failure of a run (12, 13, 15, 17-22, 26, 27, 31-34), each
- * after its console message. */
+ * block whose compile failed, 2 when the input file cannot be opened or a read of it fails
+ * (the record is dropped; the next call reads on), 8 for an input record set over 1024
+ * characters, 29 for too few items, 34 for a line delimiter in interactive mode, or the code
+ * of the first failure of a run (12, 13, 15, 17-22, 26 also for a value file that cannot be
+ * read, 27, 31-34), each after its console message. */
 TOVR_API int TOVR_asProcStan(TOVR_Stan *h, char *inputArea, char *keys, char *auxText,
                              short *firstCall, char *originalRecord);
 /* Prepares the per-line format tables (and whatever the first records would allocate) after a

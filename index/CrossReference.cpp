@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "frame/line_reader.h"
 #include "frame/memory.h"
 #include "frame/stream.h"
 #include "frame/strings.h"
@@ -134,17 +135,20 @@ class Builder {
 };
 
 // Runs every line of an open statement file through the builder. INCLUDE and END are
-// ordinary lines there and ignored.
+// ordinary lines there and ignored. A file that cannot be read to its end counts as missing:
+// the statements read so far would name only some of the sequences.
 int read_file_lines(Stream s, Builder& b) {
   char line[kStatementLineSize + 1];
-  while (stream_gets(line, kStatementLineSize, s) != nullptr) {
+  for (;;) {
+    const ReadResult got = read_line(s, line, kStatementLineSize);
+    if (got == ReadResult::kEnd) return kDbOk;
+    if (got == ReadResult::kError) return kDbXrefMissing;
     strip_terminator(line);
     const char* after = nullptr;
     const Keyword k = keyword_of(line, &after);
     const int status = b.statement(k, after);
     if (status != kDbOk) return status;
   }
-  return kDbOk;
 }
 
 int include_file(const char* after, Builder& b) {

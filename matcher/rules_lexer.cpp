@@ -7,10 +7,6 @@ bool is_line_end(char c) { return c == '\n' || c == '\r'; }
 
 }  // namespace
 
-bool read_rules_line(Stream in, RulesLine& line) {
-  return stream_gets(line.text, RulesLine::kBufferSize, in) != nullptr;
-}
-
 void split_operands(const char* line, Operands& out) {
   out.count = 0;
   out.cut = 0;

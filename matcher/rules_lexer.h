@@ -1,8 +1,6 @@
 // Reading a rules file: one line at a time, cut into operands.
 #pragma once
 
-#include "frame/stream.h"
-
 namespace tovr {
 
 inline constexpr int kMaxLineLength = 254;  // characters of one read, its line end included
@@ -16,9 +14,6 @@ struct RulesLine {
   static constexpr int kBufferSize = kMaxLineLength + 1;
   char text[kBufferSize] = {};
 };
-
-// Reads the next line; false at end of file.
-bool read_rules_line(Stream in, RulesLine& line);
 
 // The operands of a line: split at blanks and tabs; a semicolon, carriage return or line
 // feed ends the line. Operands beyond kMaxOperands are not read and operands longer than

@@ -53,6 +53,10 @@ int open_and_parse(const MatchControl& mc, Rules& rules, const char* rules_file,
       return kNoMemory;
     case ParseResult::kErrors:
       return kSyntaxErrors;
+    case ParseResult::kReadError:
+      // A rules file that cannot be read to its end is as unusable as one that cannot be
+      // opened, and gets its status.
+      return kRulesFileNotFound;
     case ParseResult::kClean:
       break;
   }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "frame/line_reader.h"
 #include "frame/memory.h"
 #include "frame/messages.h"
 #include "frame/strings.h"
@@ -29,7 +30,10 @@ RulesParser::~RulesParser() {
 }
 
 ParseResult RulesParser::parse(Stream in) {
-  while (!no_memory_ && read_rules_line(in, line_)) {
+  while (!no_memory_) {
+    const ReadResult r = read_line(in, line_.text, RulesLine::kBufferSize);
+    if (r == ReadResult::kEnd) break;
+    if (r == ReadResult::kError) return ParseResult::kReadError;
     ++line_number_;
     parse_line();
   }

@@ -24,7 +24,8 @@ class FieldResolver {
   virtual bool find(const char* name, MatchKeyField* field) = 0;
 };
 
-enum class ParseResult { kClean, kErrors, kNoMemory };
+// kReadError: a line could not be read; the statements read so far are not a rules file.
+enum class ParseResult { kClean, kErrors, kNoMemory, kReadError };
 
 struct MatchLayout;  // operand positions of one MATCH statement
 
@@ -37,7 +38,7 @@ class RulesParser {
   RulesParser(const RulesParser&) = delete;
   RulesParser& operator=(const RulesParser&) = delete;
 
-  // Parses the whole file. Stops early only when memory runs out.
+  // Parses the whole file. Stops early only when memory runs out or a read fails.
   ParseResult parse(Stream in);
 
   // Copies the variable table into the rules block, which then owns the item tables.

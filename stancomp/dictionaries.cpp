@@ -1,8 +1,15 @@
 // Match key dictionaries of the processes and of the KEYORDER keys (mkDictionaries), and the
 // default key names.
+//
+// A process's field names and key record length are taken from the layout that the match key
+// service has just loaded from its dictionary, not from a reading of the file of the
+// compiler's own: the engine copies the whole layout record into the key buffer, so the
+// buffer's length must be the layout's, and two readings of one file by different rules
+// (comment characters, header lines, reads that fail) would not always agree.
 #include <climits>
 #include <cstring>
 
+#include "frame/line_reader.h"
 #include "frame/memory.h"
 #include "frame/messages.h"
 #include "frame/strings.h"
@@ -21,7 +28,6 @@ constexpr int kMaxLengthDigits = 3;
 constexpr std::size_t kFieldNamesChunk = 32;  // names per growth of the field name text
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Sums stay within a short: a file of absurd length saturates instead of wrapping.
 void add_length(short& sum, int length) {
@@ -65,9 +71,9 @@ class DictionaryBuffers {
   char* temp_ = nullptr;
 };
 
-// The length of a field line: the first run of digits from the fourth column on, before any
-// ";"; 0 when there is none. False after its message for a run of 4 or more digits or a
-// length above 199.
+// The length of a KEYORDER dictionary line: the first run of digits from the fourth column
+// on, before any ";"; 0 when there is none. False after its message for a run of 4 or more
+// digits or a length above 199.
 bool field_length(const char* line, char* temp, int* length) {
   *length = 0;
   if (std::strlen(line) <= 3) return true;
@@ -90,22 +96,13 @@ bool field_length(const char* line, char* temp, int* length) {
   return true;
 }
 
-bool is_comment_or_blank(const char* line) {
-  const std::size_t n = std::strlen(line);
-  if (n > 0 && (line[0] == '\\' || line[0] == ';')) return true;
-  if ((n > 1 && line[1] == ';') || (n > 2 && line[2] == ';')) return true;
-  for (const char* p = line; *p != '\0'; ++p) {
-    if (!is_blank(*p)) return false;
-  }
-  return true;
-}
-
 // The field names of one process: two characters per field, upper-cased, one text.
 class FieldNames {
  public:
   explicit FieldNames(char*& text) : text_(text) {}
 
-  bool append(const char* line) {
+  // A one-character name is padded with a blank, so that every name takes two characters.
+  bool append(const char* name) {
     if (used_ + 3 > capacity_) {
       const std::size_t capacity = capacity_ + 2 * kFieldNamesChunk;
       auto* grown = static_cast<char*>(mem_realloc(text_, capacity));
@@ -117,9 +114,7 @@ class FieldNames {
       capacity_ = capacity;
     }
     int taken = 0;
-    for (const char* p = line; *p != '\0' && taken < 2; ++p) {
-      if (!is_blank(*p)) text_[used_ + taken++] = *p;
-    }
+    for (const char* p = name; *p != '\0' && taken < 2; ++p) text_[used_ + taken++] = *p;
     while (taken < 2) text_[used_ + taken++] = ' ';
     used_ += 2;
     text_[used_] = '\0';
@@ -144,36 +139,48 @@ class FieldNames {
   std::size_t capacity_ = 0;
 };
 
+// A dictionary that does not open. A read that fails is reported the same way: a dictionary
+// read in part would give a wrong length.
+bool unusable_dictionary(const char* file_name) {
+  print_text(stan_text::kDictionaryNotOpen);
+  console_message(stan_text::kIndentedName, file_name);
+  return false;
+}
+
 Stream open_dictionary(const char* file_name) {
   Stream file = stream_open(file_name, "r");
-  if (file == nullptr) {
-    print_text(stan_text::kDictionaryNotOpen);
-    console_message(stan_text::kIndentedName, file_name);
-  }
+  if (file == nullptr) unusable_dictionary(file_name);
   return file;
 }
 
-// Reads the process's dictionary once more for its field names and record length.
-bool read_process_dictionary(Stan& stan, int p, DictionaryBuffers& buffers, short* total) {
-  StreamCloser file(open_dictionary(stan.dictionary_file[p]));
-  if (file.get() == nullptr) return false;
+// The field names, in the layout's order, and the record length of the layout loaded for the
+// process.
+bool take_layout_fields(Stan& stan, int p, short* total) {
+  MatchKeyLayout* layout = nullptr;
+  const int status = find_layout(stan.mk, stan.processMatchKey[p], &layout);
+  if (status != kMkOk) {
+    console_message(stan_text::kWithFileName, mk_code_text(status), stan.dictionary_file[p]);
+    return false;
+  }
   FieldNames names(stan.processMatchKeyFields[p]);
   if (!names.start()) return false;
-  while (stream_gets(buffers.line(), kDictionaryLineSize, file.get()) != nullptr) {
-    if (is_comment_or_blank(buffers.line())) continue;
-    int length = 0;
-    if (!names.append(buffers.line()) || !field_length(buffers.line(), buffers.temp(), &length)) {
+  for (int f = 0; f < layout->field_count; ++f) {
+    const FieldDef& field = layout->fields[f];
+    if (field.length > kMaxDictionaryFieldLength) {
+      console_message(stan_text::kFieldTooLong, kMaxDictionaryFieldLength);
       return false;
     }
-    add_length(stan.key_record_length[p], length);
-    add_total(total, length);
+    if (!names.append(field.name)) return false;
   }
+  // A layout holds at most 32767 characters, so its length fits the key record length.
+  stan.key_record_length[p] = layout->record_length;
+  add_total(total, layout->record_length);
   return true;
 }
 
 // A process with a dictionary of its own: its match key name is the file name without its
 // four-character extension, under which the dictionary is loaded as a layout.
-bool load_own_dictionary(Stan& stan, int p, DictionaryBuffers& buffers, short* total) {
+bool load_own_dictionary(Stan& stan, int p, short* total) {
   const char* file_name = stan.dictionary_file[p];
   const std::size_t file_length = std::strlen(file_name);
   const std::size_t name_length = file_length > 4 ? file_length - 4 : 0;
@@ -198,7 +205,7 @@ bool load_own_dictionary(Stan& stan, int p, DictionaryBuffers& buffers, short* t
     return false;
   }
   stan.layout_loaded[p] = true;
-  if (!read_process_dictionary(stan, p, buffers, total)) return false;
+  if (!take_layout_fields(stan, p, total)) return false;
   const auto size = static_cast<std::size_t>(stan.key_record_length[p]) + 1;
   stan.processMatchKeyContents[p] = static_cast<char*>(mem_alloc_zeroed(1, size));
   if (stan.processMatchKeyContents[p] == nullptr) {
@@ -234,14 +241,16 @@ bool key_belongs_to_process(const Stan& stan, const char* key) {
 bool measure_key_dictionary(Stan& stan, int k, DictionaryBuffers& buffers, short* total) {
   StreamCloser file(open_dictionary(stan.key_dictionary_file[k]));
   if (file.get() == nullptr) return false;
-  while (stream_gets(buffers.line(), kDictionaryLineSize, file.get()) != nullptr) {
+  for (;;) {
+    const ReadResult got = read_line(file.get(), buffers.line(), kDictionaryLineSize);
+    if (got == ReadResult::kEnd) return true;
+    if (got == ReadResult::kError) return unusable_dictionary(stan.key_dictionary_file[k]);
     if (buffers.line()[0] == '\\') continue;
     int length = 0;
     if (!field_length(buffers.line(), buffers.temp(), &length)) return false;
     add_length(stan.key_length[k], length);
     add_total(total, length);
   }
-  return true;
 }
 
 }  // namespace
@@ -273,7 +282,7 @@ bool load_dictionaries(Stan& stan, short* total) {
       stan.key_record_length[p] = stan.key_record_length[q];
       continue;
     }
-    if (!load_own_dictionary(stan, p, buffers, total)) return false;
+    if (!load_own_dictionary(stan, p, total)) return false;
   }
   for (int k = 0; k < stan.key_count; ++k) {
     if (stan.key_dictionary_file[k] == nullptr || key_belongs_to_process(stan, stan.key_name[k])) {

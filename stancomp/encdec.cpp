@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "frame/line_reader.h"
 #include "frame/messages.h"
 #include "frame/stream.h"
 #include "stancomp/pattern_compiler.h"
@@ -58,7 +59,10 @@ int encipher_pattern_file(const char* from, const char* to) {
   // compiler, which reads the line in one piece, deciphers it with the same positions.
   char buf[kLineBufferSize];
   int position = 0;
-  while (stream_gets(buf, sizeof buf, in) != nullptr) {
+  for (;;) {
+    const ReadResult got = read_line(in, buf, sizeof buf);
+    if (got == ReadResult::kError) return 1;
+    if (got == ReadResult::kEnd) break;
     int n = static_cast<int>(std::strlen(buf));
     int body = n;
     while (body > 0 && (buf[body - 1] == '\n' || buf[body - 1] == '\r')) --body;

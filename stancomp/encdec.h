@@ -20,8 +20,8 @@ int encdec(int enctyp, char* line, int length);
 int encipher_line(int enctyp, char* line, int length);
 
 // Writes an enciphered copy of the plain pattern file `from` to `to`: the marker line, then
-// every line enciphered with type 2. Returns 0, or 1 when a file does not open or a write
-// fails.
+// every line enciphered with type 2. Returns 0, or 1 when a file does not open, a read or a
+// write fails.
 int encipher_pattern_file(const char* from, const char* to);
 
 }  // namespace tovr

@@ -16,13 +16,28 @@ namespace {
 constexpr long kMaxSlotArrayBytes = 65535;
 constexpr long kSlotEntryBytes = 4;
 
+// A pattern file that cannot be read to its end is reported as one that cannot be opened:
+// a program with lines missing is no program. Ends the compile.
+Step unreadable(const PatternFileState& st) {
+  console_message("%s", patmsg::kOpenPatternFile);
+  console_message(patmsg::kLineTrailer, st.file_name);
+  return Step::kFatal;
+}
+
+// The next line of a pass: true with a line; false at the end of the file, or with *r set to
+// kFatal after a failed read.
+bool next_line(PatternFileState& st, ReadLine& line, Step* r) {
+  const ReadResult got = read_pattern_line(st.stream, st.enciphered, line);
+  if (got == ReadResult::kError) *r = unreadable(st);
+  return got == ReadResult::kLine;
+}
+
 // Line numbers count program lines; the marker line of an enciphered file is not one.
-void rewind_program(PatternFileState& st) {
+Step rewind_program(PatternFileState& st) {
   stream_rewind(st.stream);
-  if (st.enciphered) {
-    for (int c = stream_getc(st.stream); c != EOF && c != '\n';) c = stream_getc(st.stream);
-  }
   st.line_number = 0;
+  if (st.enciphered && skip_line(st.stream) == ReadResult::kError) return unreadable(st);
+  return Step::kOk;
 }
 
 Step count_error(const PatternFileState& st, const char* message, bool with_line) {
@@ -44,7 +59,8 @@ Step counting_pass(PatternFileState& st, ReadLine& line, Counts& n) {
   int sub_ends = 0;
   bool seen_pattern = false, in_post = false, in_sub = false, outside_sections = false;
   bool pattern_open = false, set_open = false, call_in_pattern = false;
-  while (read_pattern_line(st.stream, st.enciphered, line)) {
+  Step read = Step::kOk;
+  while (next_line(st, line, &read)) {
     ++st.line_number;
     LineKind kind = classify_line(line);
     if (in_post) {
@@ -99,6 +115,7 @@ Step counting_pass(PatternFileState& st, ReadLine& line, Counts& n) {
       }
     }
   }
+  if (read != Step::kOk) return read;
   if (sub_ends != n.subs) return count_error(st, patmsg::kSubSynch, false);
   if (n.calls > 0 && n.subs == 0) return count_error(st, patmsg::kCallsNoSubs, false);
   return Step::kOk;
@@ -212,9 +229,10 @@ Step start_pattern(PatternFileState& st, const char* text) {
 
 // The compiling pass over pattern and action lines.
 Step BuildPattern_ActionStrucs(PatternFileState& st, ReadLine& line) {
-  rewind_program(st);
+  Step read = rewind_program(st);
+  if (read != Step::kOk) return read;
   bool in_post = false;
-  while (read_pattern_line(st.stream, st.enciphered, line)) {
+  while (next_line(st, line, &read)) {
     ++st.line_number;
     st.line = line.text;
     LineKind kind = classify_line(line);
@@ -250,6 +268,7 @@ Step BuildPattern_ActionStrucs(PatternFileState& st, ReadLine& line) {
     if (r == Step::kFatal) return r;
   }
   st.line = nullptr;
+  if (read != Step::kOk) return read;
   if (st.sections_entered == 0) {
     program_of(st).subRoutines[0].last_pattern = static_cast<short>(st.pattern_index);
   }
@@ -322,11 +341,10 @@ void link_post_action(PatternFileState& st, PatternAction* a) {
 Step post_pass(PatternFileState& st) {
   auto* line = static_cast<ReadLine*>(mem_alloc(sizeof(ReadLine)));
   if (line == nullptr) return no_memory_in_file(patmsg::kNoMemPostActions, st.file_name);
-  rewind_program(st);
+  Step r = rewind_program(st);
   bool in_post = false;
   bool ended = false;
-  Step r = Step::kOk;
-  while (!ended && read_pattern_line(st.stream, st.enciphered, *line)) {
+  while (r == Step::kOk && !ended && next_line(st, *line, &r)) {
     ++st.line_number;
     st.line = line->text;
     const LineKind kind = classify_line(*line);
@@ -393,8 +411,12 @@ Step compile_file(const PatternSources& sources, StanPatterns& out, Sc& sc, int 
   StreamCloser closer(st.stream);
   auto* line = static_cast<ReadLine*>(mem_alloc(sizeof(ReadLine)));
   if (line == nullptr) return no_memory(patmsg::kNoMemInputLineBuild);
-  st.enciphered = detect_enciphered(st.stream);
-  const Step r = compile_passes(st, *line);
+  Step r = Step::kOk;
+  if (detect_enciphered(st.stream, *line, &st.enciphered) == ReadResult::kError) {
+    r = unreadable(st);
+  } else {
+    r = compile_passes(st, *line);
+  }
   mem_free(line);
   return r;
 }

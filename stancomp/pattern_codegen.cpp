@@ -36,7 +36,7 @@ bool has_range(const int r[2]) { return r[0] != kNumberNotGiven; }
 
 class Generator {
  public:
-  Generator(PatternFileState& st, bool write) : st_(st), prog_(program_of(st)), write_(write) {
+  Generator(PatternFileState& st, bool write) : prog_(program_of(st)), write_(write) {
     if (write_) {
       ops_ = st.sc->instructionArray[st.process];
       fails_ = st.sc->failAddressArray[st.process];
@@ -336,7 +336,6 @@ class Generator {
     }
   }
 
-  PatternFileState& st_;
   ProcessProgram& prog_;
   bool write_;
   short* ops_ = nullptr;

@@ -2,6 +2,7 @@
 // that the passes share.
 #pragma once
 
+#include "frame/line_reader.h"
 #include "frame/stream.h"
 #include "stancomp/pattern_program.h"
 
@@ -40,13 +41,14 @@ struct ReadLine {
   bool had_line_end;
 };
 
-// Reads the next line of a pattern file (deciphering it when the file is enciphered).
-// Returns false at the end of the file.
-bool read_pattern_line(Stream stream, bool enciphered, ReadLine& line);
+// Reads the next line of a pattern file (deciphering it when the file is enciphered):
+// kLine, kEnd at the end of the file, or kError when the read failed.
+ReadResult read_pattern_line(Stream stream, bool enciphered, ReadLine& line);
 
-// Reads the first line and tells whether it is the marker of an enciphered file. When it is
-// not, the stream is rewound so that the first line is read again as program text.
-bool detect_enciphered(Stream stream);
+// Reads the first line (into line's buffer) and tells whether it is the marker of an
+// enciphered file. When it is not, the stream is rewound so that the first line is read
+// again as program text. kError when the read failed.
+ReadResult detect_enciphered(Stream stream, ReadLine& line, bool* enciphered);
 
 LineKind classify_line(const ReadLine& line);
 

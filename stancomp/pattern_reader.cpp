@@ -1,7 +1,7 @@
 // Reading the lines of a pattern file.
-#include <cstdio>
 #include <cstring>
 
+#include "frame/line_reader.h"
 #include "frame/messages.h"
 #include "stancomp/encdec.h"
 #include "stancomp/pattern_compiler.h"
@@ -17,23 +17,16 @@ bool starts_with(const char* s, const char* prefix) {
   return std::strncmp(s, prefix, std::strlen(prefix)) == 0;
 }
 
-// Skips what is left of a line longer than the buffer, so that the next read starts at the
-// next line and line numbers stay true.
-void skip_rest_of_line(Stream stream) {
-  for (;;) {
-    int c = stream_getc(stream);
-    if (c == EOF || c == '\n') return;
-  }
-}
-
 }  // namespace
 
-bool read_pattern_line(Stream stream, bool enciphered, ReadLine& line) {
+ReadResult read_pattern_line(Stream stream, bool enciphered, ReadLine& line) {
   char* buf = line.buffer;
-  if (stream_gets(buf, kLineKeep + 1, stream) == nullptr) return false;
+  // The rest of a line longer than the buffer is dropped, so that the next read starts at the
+  // next line and line numbers stay true.
+  const ReadResult got = read_line(stream, buf, kLineKeep + 1, LongLine::kSkipRest);
+  if (got != ReadResult::kLine) return got;
   int n = static_cast<int>(std::strlen(buf));
   line.had_line_end = n > 0 && buf[n - 1] == '\n';
-  if (!line.had_line_end && n == kLineKeep) skip_rest_of_line(stream);
   // The line ends at its first line feed or carriage return.
   int end = 0;
   while (end < n && buf[end] != '\n' && buf[end] != '\r') ++end;
@@ -44,19 +37,19 @@ bool read_pattern_line(Stream stream, bool enciphered, ReadLine& line) {
   while (buf[start] == ' ' || buf[start] == '\t') ++start;
   line.text = buf + start;
   line.length = static_cast<int>(std::strlen(line.text));
-  return true;
+  return ReadResult::kLine;
 }
 
-bool detect_enciphered(Stream stream) {
-  int first = stream_getc(stream);
-  if (first == kEncipheredMarker) {
-    // The rest of the marker line belongs to no pass.
-    for (int c = stream_getc(stream); c != EOF && c != '\n';) c = stream_getc(stream);
-    return true;
-  }
+ReadResult detect_enciphered(Stream stream, ReadLine& line, bool* enciphered) {
+  // The marker line, rest included, belongs to no pass.
+  const ReadResult got = read_line(stream, line.buffer, kLineKeep + 1, LongLine::kSkipRest);
+  if (got == ReadResult::kError) return got;
+  *enciphered =
+      got == ReadResult::kLine && static_cast<unsigned char>(line.buffer[0]) == kEncipheredMarker;
+  if (*enciphered) return ReadResult::kLine;
   console_message("%s", patmsg::kNotEncrypted);
   stream_rewind(stream);
-  return false;
+  return ReadResult::kLine;
 }
 
 LineKind classify_line(const ReadLine& line) {

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstring>
 
+#include "frame/line_reader.h"
 #include "frame/memory.h"
 #include "frame/messages.h"
 #include "frame/stream.h"
@@ -96,7 +97,8 @@ bool allocate_parts(Stan& stan) {
 }
 
 // Reads the file line by line until its end or until a line stops the reading. The error
-// state of the reading is left in *error.
+// state of the reading is left in *error. A file that cannot be read to its end is reported
+// as one that cannot be opened: its lines read so far would compile another standardizer.
 bool read_file(Stan& stan, WorkAreas& areas, const char* file_name, short* error) {
   Stream file = file_name != nullptr ? stream_open(file_name, "r") : nullptr;
   if (file == nullptr) {
@@ -105,8 +107,13 @@ bool read_file(Stan& stan, WorkAreas& areas, const char* file_name, short* error
   }
   StreamCloser closer(file);
   StanReader reader(stan, areas.upper(), areas.kept());
-  while (stream_eof(file) == 0) {
-    if (stream_gets(stan.current_line, kLineBufferSize, file) == nullptr) break;
+  for (;;) {
+    const ReadResult got = read_line(file, stan.current_line, kLineBufferSize);
+    if (got == ReadResult::kEnd) break;
+    if (got == ReadResult::kError) {
+      print_text(stan_text::kFileNotFound);
+      return false;
+    }
     std::memcpy(stan.line_copy, stan.current_line, kLineBufferSize);
     if (stan.line_number < SHRT_MAX) ++stan.line_number;
     if (reader.run_line() == Outcome::kFail) return false;

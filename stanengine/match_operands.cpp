@@ -175,6 +175,7 @@ void bind_span(RunState& r, int k, int from, int to) {
 
 Next operand_start(RunState& r, int k) {
   clear_binding(r, k, visible_from(r, r.pos));
+  binding_rewritten(r, k);
   r.field_text[k][0] = '\0';
   r.universal_stop[k] = -1;
   return Next::kNext;
@@ -253,7 +254,10 @@ Next universal_search(RunState& r, int k) {
   r.pos = j;
   // The later operands bind afresh from here, so that a later failure counts only their new
   // tokens.
-  for (int later = next; later < kMaxOperands; ++later) clear_binding(r, later, j);
+  for (int later = next; later < kMaxOperands; ++later) {
+    clear_binding(r, later, j);
+    binding_rewritten(r, later);
+  }
   return Next::kNext;
 }
 

@@ -82,6 +82,7 @@ Next pattern_start(RunState& r) {
   r.pos = 0;
   r.float_start = -1;
   r.last_action = -1;
+  new_search_attempt(r);
   const std::uint32_t once = program.patternClassFlags[2 * p];
   const std::uint32_t twice = program.patternClassFlags[2 * p + 1];
   if ((once & ~r.present) != 0 || (twice & ~r.repeated) != 0) return Next::kFail;
@@ -141,8 +142,9 @@ Next subroutine_return(RunState& r) {
   return Next::kJump;
 }
 
+// A floated first operand is tested plainly at the start its loop head chose, and is never
+// compiled as a search.
 bool is_search(const RunState& r, int code, int k) {
-  // A floated first operand is tested plainly at the start its loop head chose.
   return code == op::kFloatClass || code == op::kFloatNotClass || code == op::kFloatUnknown ||
          (code == op::kAnyToken && k > 0 && r.pat->float_flag[k] != 0);
 }
@@ -154,24 +156,46 @@ Next action_step(RunState& r) {
   return perform_action(r, index);
 }
 
+Next search_step(RunState& r, int code, int k) {
+  switch (code) {
+    case op::kUniversalSearch:
+      return universal_search(r, k);
+    case op::kFloatUnknown:
+      return unknown_run_test(r, k, true);
+    default:
+      return class_test(r, k, true);
+  }
+}
+
+// A search reached in sequence begins at the current token (`**` at the token its operand
+// start chose); one that already failed from there in this attempt fails at once.
+Next remembered_search(RunState& r, int code, int k) {
+  if (!r.resumed) {
+    const int at = code == op::kUniversalSearch ? r.bind[k].start : visible_from(r, r.pos);
+    if (search_known_to_fail(r, k, at)) return Next::kFail;
+    search_entered(r, k, at);
+  }
+  const Next next = search_step(r, code, k);
+  if (next == Next::kFail) search_failed(r, k);
+  return next;
+}
+
 Next operand_step(RunState& r, int code) {
   const int k = r.arg[r.pc];
   if (r.pat == nullptr || k < 0 || k >= kMaxOperands) return Next::kFail;
+  if (code == op::kUniversalSearch || is_search(r, code, k)) {
+    return remembered_search(r, code, k);
+  }
   switch (code) {
     case op::kOperandStart:
     case op::kUniversalBegin:
       return operand_start(r, k);
     case op::kClass:
-    case op::kFloatClass:
     case op::kNotClass:
-    case op::kFloatNotClass:
     case op::kAnyToken:
-      return class_test(r, k, is_search(r, code, k));
+      return class_test(r, k, false);
     case op::kUnknown:
-    case op::kFloatUnknown:
-      return unknown_run_test(r, k, code == op::kFloatUnknown);
-    case op::kUniversalSearch:
-      return universal_search(r, k);
+      return unknown_run_test(r, k, false);
     case op::kUniversalToEol:
       return universal_to_line_end(r, k);
     case op::kUniversalLast:
@@ -354,9 +378,11 @@ void clear_run_state(RunState& r) {
 
 }  // namespace
 
-int run_process(Stan& stan, int process, const char* text, bool tokenized) {
+int run_process(Stan& stan, int process, const char* text, bool tokenized,
+                SearchMode search_mode) {
   RunState r;
   clear_run_state(r);
+  r.remember_failed_searches = search_mode == SearchMode::kRememberFailures;
   r.stan = &stan;
   r.process = process;
   r.program = &stan.patterns.process[process];

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "frame/callbacks.h"
 #include "frame/messages.h"
 #include "frame/stream.h"
 #include "matchkey/match_key.h"
@@ -37,6 +38,24 @@ bool ready(const Stan& stan) {
     }
   }
   return true;
+}
+
+// Without an input file (no INFILE, not interactive) the reading callbacks get a null stream
+// and the host serves the input through them. The library's own reading functions are the
+// standard stream functions, which cannot take a null stream: when any slot that this input's
+// reading uses (the read itself, and the end-of-file test that tells the end of the input
+// from a failed read) still holds the library's own function, no host serves the input, and
+// the call answers as for an input file that cannot be opened, without reading.
+bool input_unserved(const Stan& stan) {
+  if (stan.interactive || stan.engine.input != nullptr || stan.input_file_name[0] != '\0') {
+    return false;
+  }
+  const bool binary = stan.input_type == 'B';
+  bool unserved = callback_is_default(TOVRCB_Feof);
+  if (!binary || stan.line_delimiter != '\0') unserved |= callback_is_default(TOVRCB_Fgets);
+  if (binary && stan.record_delimiter != '\0') unserved |= callback_is_default(TOVRCB_Fgetc);
+  if (binary && stan.record_delimiter == '\0') unserved |= callback_is_default(TOVRCB_Fread);
+  return unserved;
 }
 
 void close_input(Stan& stan) {
@@ -164,6 +183,7 @@ int proc_stan(Stan& stan, char* area, char* keys, char* aux, short* first_call, 
   if (!ready(stan)) return as_status::kInvalidHandle;
   const bool first = first_call != nullptr && *first_call != 0;
   if (first) prepare_engine(stan);
+  if (input_unserved(stan)) return as_status::kOpenInput;
   const int read = get_input(stan, area, original);
   if (read == as_status::kOpenInput) return read;
   if (first) {

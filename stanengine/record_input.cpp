@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "frame/line_reader.h"
 #include "frame/messages.h"
 #include "frame/stream.h"
 #include "stanengine/engine_status.h"
@@ -14,6 +15,11 @@ namespace {
 constexpr int kGetsSize = kInputAreaMax + 1;
 constexpr int kMaxDelimitedRecord = 1022;
 constexpr int kTabStop = 8;
+
+// A read of the input that fails is reported with the status of an input file that does not
+// open: the input cannot be read, and none of the end-of-input codes may stand for that, or
+// the host would take the rest of its input as never there.
+constexpr int kReadFailed = as_status::kOpenInput;
 
 struct Line {
   char text[kInputAreaMax + 1];
@@ -55,7 +61,13 @@ class RecordReader {
       if (status != as_status::kOk) return status;
     }
     if (test_reached()) return as_status::kTestReached;
-    return read_record();
+    const int status = read_record();
+    // A record read in part is no record.
+    if (status == kReadFailed) {
+      area_[0] = '\0';
+      if (!stan_.interactive) original_[0] = '\0';
+    }
+    return status;
   }
 
  private:
@@ -83,9 +95,7 @@ class RecordReader {
     next_item_entry_ = 1;
     ended_ = false;
     if (stan_.line_delimiter != '\0') {
-      if (stream_gets(physical_, kGetsSize, stan_.engine.input) == nullptr) {
-        return as_status::kEofGets;
-      }
+      if (int status = read_text_line(physical_); status != as_status::kOk) return status;
       for (char* p = physical_; *p != '\0'; ++p) {
         if (*p == stan_.line_delimiter) *p = '\n';
       }
@@ -96,7 +106,7 @@ class RecordReader {
     for (int n = 1; n <= lines && !ended_; ++n) {
       const int status = fetch(n, lines);
       if (status != as_status::kOk) {
-        if (read == 0 || status == as_status::kTooLong) return status;
+        if (read == 0 || status == as_status::kTooLong || status == kReadFailed) return status;
         break;  // the input ended inside the record: it holds the lines read
       }
       ++read;
@@ -118,11 +128,22 @@ class RecordReader {
     }
     if (stan_.line_delimiter != '\0') return fetch_part(n == lines);
     if (stan_.interactive) return fetch_interactive_line();
-    if (stream_gets(line_.text, kGetsSize, stan_.engine.input) == nullptr) {
-      return as_status::kEofGets;
-    }
+    if (int status = read_text_line(line_.text); status != as_status::kOk) return status;
     line_.length = static_cast<int>(std::strlen(line_.text));
     return as_status::kOk;
+  }
+
+  // One line of at most 1024 characters; the rest of a longer line is the next line.
+  int read_text_line(char* text) {
+    switch (read_line(stan_.engine.input, text, kGetsSize)) {
+      case ReadResult::kLine:
+        return as_status::kOk;
+      case ReadResult::kEnd:
+        return as_status::kEofGets;
+      case ReadResult::kError:
+        break;
+    }
+    return kReadFailed;
   }
 
   int fetch_block() {
@@ -138,6 +159,7 @@ class RecordReader {
     } else {
       n = static_cast<int>(
           stream_read(line_.text, 1, static_cast<std::size_t>(size), stan_.engine.input));
+      if (n < size && read_failed(stan_.engine.input)) return kReadFailed;
     }
     if (n <= 0) return as_status::kEofRead;
     if (n < size) ended_ = true;
@@ -149,8 +171,13 @@ class RecordReader {
     return as_status::kOk;
   }
 
+  // The next character; -1 at the end of the input, -2 when the read failed.
   int next_char() {
-    if (!stan_.interactive) return stream_getc(stan_.engine.input);
+    if (!stan_.interactive) {
+      const int c = stream_getc(stan_.engine.input);
+      if (c >= 0) return c;
+      return read_failed(stan_.engine.input) ? -2 : -1;
+    }
     if (interactive_at_ >= interactive_length_) return -1;
     return static_cast<unsigned char>(original_[interactive_at_++]);
   }
@@ -159,6 +186,7 @@ class RecordReader {
     int n = 0;
     for (;;) {
       const int c = next_char();
+      if (c == -2) return kReadFailed;
       if (c < 0) {
         if (n == 0) return as_status::kEofGetc;
         break;

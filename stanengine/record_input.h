@@ -23,8 +23,8 @@ namespace tovr {
 inline constexpr int kInputAreaMax = 1024;
 
 // Reads the next record. Returns 0, 10 when the test count is reached, an end-of-input code
-// (5, 6, 7) with an empty input area, 2 when the input file cannot be opened, or 8, 29, 34
-// after a message.
+// (5, 6, 7) with an empty input area, 2 when the input file cannot be opened or a read of it
+// fails (the input area then empty), or 8, 29, 34 after a message.
 int get_input(Stan& stan, char* area, char* original);
 
 }  // namespace tovr

@@ -27,6 +27,24 @@ struct Binding {
   short last;
 };
 
+// A search of the current pattern that failed: the operand whose search it was, entered in
+// sequence at a token, ran the rest of the pattern and came back empty. Kept per operand and
+// entry token (search_memo.cpp).
+struct FailedSearch {
+  std::uint32_t attempt;     // the pattern attempt it failed in; 0 for none
+  std::uint8_t rewritten;    // operands whose bindings the failed search rewrote
+  short last[kMaxOperands];  // the last token each of those held when it failed; -1 for none
+};
+
+struct SearchMemo {
+  std::uint32_t attempt;  // pattern starts of the run
+  std::uint32_t clock;    // binding rewrites of the attempt
+  std::uint32_t rewrite_time[kMaxOperands];
+  std::uint32_t entry_time[kMaxOperands];  // when each operand's search was last entered
+  short entry[kMaxOperands];               // and the token it was entered at; -1 for none
+  FailedSearch failed[kMaxOperands][kMaxRunTokens + 1];
+};
+
 struct RunState {
   Stan* stan;
   int process;
@@ -60,6 +78,8 @@ struct RunState {
   bool field_written;
   int last_call;
   int status;  // the run's error, once one occurred
+  bool remember_failed_searches;
+  SearchMemo memo;
 };
 
 // Bit of a class character in the class sets; -1 for classes without one.

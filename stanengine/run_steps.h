@@ -31,6 +31,15 @@ bool accepts(const RunState& r, int k, const Token& token);
 // Binds the visible tokens of [from, to) to operand k and selects all of them.
 void bind_span(RunState& r, int k, int from, int to);
 
+// Searches known to fail in the current pattern attempt (search_memo.cpp). A search entered
+// in sequence at token `at` that already failed from there fails at once, and the bindings are
+// put back as that failure left them.
+void new_search_attempt(RunState& r);
+void binding_rewritten(RunState& r, int k);
+bool search_known_to_fail(RunState& r, int k, int at);
+void search_entered(RunState& r, int k, int at);
+void search_failed(RunState& r, int k);
+
 // Value lists and conditions (value_tests.cpp, condition_tests.cpp).
 Next value_test(RunState& r, int k);
 Next condition_test(RunState& r, int k);

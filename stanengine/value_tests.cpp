@@ -6,6 +6,7 @@
 // nothing upper-cases a value file as the compiler does the listed texts.
 #include <cstring>
 
+#include "frame/line_reader.h"
 #include "frame/messages.h"
 #include "frame/stream.h"
 #include "frame/strings.h"
@@ -56,20 +57,6 @@ bool numbers_match(const ValueList& v, const char* text) {
   return ranged && n >= v.range[0] && n <= v.range[1];
 }
 
-// Reads one line of at most 127 characters; the rest of a longer line is dropped.
-bool read_value_line(Stream file, char* line) {
-  if (stream_gets(line, kValueLineSize, file) == nullptr) return false;
-  const std::size_t n = std::strlen(line);
-  if (n > 0 && line[n - 1] != '\n') {
-    char rest[kValueLineSize];
-    while (stream_gets(rest, sizeof rest, file) != nullptr) {
-      const std::size_t m = std::strlen(rest);
-      if (m > 0 && rest[m - 1] == '\n') break;
-    }
-  }
-  return true;
-}
-
 // Blanks, tabs and the line end go; an enclosing pair of double quotes goes too. False for a
 // quoted line without its closing quote.
 bool clean_value_line(char* line) {
@@ -85,13 +72,19 @@ bool clean_value_line(char* line) {
   return true;
 }
 
-// 1 when a line begins with text, 0 when none does, -1 after an unmatched quote.
+// 1 when a line begins with text, 0 when none does, -1 after an unmatched quote or a read
+// that failed. Lines hold at most 127 characters; the rest of a longer line is dropped.
 int file_match(Stream file, const char* text) {
   if (file == nullptr) return 0;
   stream_rewind(file);
   const int length = static_cast<int>(std::strlen(text));
   char line[kValueLineSize];
-  while (read_value_line(file, line)) {
+  for (;;) {
+    const ReadResult got = read_line(file, line, kValueLineSize, LongLine::kSkipRest);
+    if (got == ReadResult::kEnd) return 0;
+    // A value file read in part could not say that no line matches; the test fails with the
+    // status of a value test that cannot be carried out.
+    if (got == ReadResult::kError) return -1;
     char shown[kValueLineSize];
     copy_text(shown, sizeof shown, line);
     if (!clean_value_line(line)) {
@@ -102,7 +95,6 @@ int file_match(Stream file, const char* text) {
     }
     if (str_nicmp(line, text, length) == 0) return 1;
   }
-  return 0;
 }
 
 }  // namespace

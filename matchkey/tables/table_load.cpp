@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "frame/line_reader.h"
 #include "frame/memory.h"
 #include "frame/stream.h"
 #include "frame/strings.h"
@@ -29,11 +30,12 @@ class LineReader {
 
   // True with the next line in line(); false at the end of the file or on a read error.
   bool next() {
-    if (stream_gets(line_, kTableLineRead, stream_) != nullptr) {
+    const ReadResult r = read_line(stream_, line_, kTableLineRead);
+    if (r == ReadResult::kLine) {
       ++number_;
       return true;
     }
-    failed_ = stream_eof(stream_) == 0;
+    failed_ = r == ReadResult::kError;
     return false;
   }
   const char* line() const { return line_; }

@@ -104,8 +104,8 @@ TEST_F(QueryLanguage, TokenErrorsGiveZeroBasedCharacterIndexes) {
   EXPECT_EQ(error_of(key79), 0);
   EXPECT_EQ(std::string(term(0).key), key79);
   EXPECT_EQ(error_of(std::string(80, 'k')), 79);
-  EXPECT_EQ(error_of("ab " + std::string(80, 'k')), 82);
-  EXPECT_EQ(error_of("\"" + std::string(80, 'k') + "\""), 80);
+  EXPECT_EQ(error_of(std::string("ab ") + std::string(80, 'k')), 82);
+  EXPECT_EQ(error_of(std::string(1, '"') + std::string(80, 'k') + "\""), 80);
   // The suffix characters are not part of the key.
   EXPECT_EQ(error_of(key79 + "+?"), 0);
   EXPECT_EQ(error_of("a \"bc"), 5);

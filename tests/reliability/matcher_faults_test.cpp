@@ -149,9 +149,9 @@ TEST_F(MatcherFaults, EveryFailedOpenIsReportedAndRecovered) {
   EXPECT_EQ(report.failed_steps.count("mtLoad"), 1u) << "no open fault reached the rules";
 }
 
-// Open finding: a failed read of the rules file is taken as its end, so the load succeeds
-// with the statements read so far. Enable once the loader reports it.
-TEST_F(MatcherFaults, DISABLED_EveryFailedReadIsReportedAndRecovered) {
+// A failed read of the rules file (or of the dictionary) fails its load; it is never taken
+// for the end of the file.
+TEST_F(MatcherFaults, EveryFailedReadIsReportedAndRecovered) {
   const auto report = test::sweep_scenario_files(FileFaults::Op::kRead, make, fs_);
   EXPECT_EQ(report.failed_steps.count("mtLoad"), 1u) << "no read fault reached the rules";
 }

@@ -16,10 +16,10 @@
 namespace tovr {
 namespace {
 
-// A read that fails in the middle of a rules file must fail the load (the natural code is 2,
-// "Unable to find rules file", as the table service reports an unreadable table like a
-// missing one), not end it quietly with the statements read so far.
-TEST(MatcherRegressions, DISABLED_RulesFileReadErrorIsNotTakenAsEndOfFile) {
+// A read that fails in the middle of a rules file must fail the load with 2, "Unable to find
+// rules file" (the table service, too, reports an unreadable table like a missing one), not
+// end it quietly with the statements read so far.
+TEST(MatcherRegressions, RulesFileReadErrorIsNotTakenAsEndOfFile) {
   test::MemFs fs;
   fs.put("key.dct", "NM C 10 S\n");
   fs.put("rules.txt", "VAR NAME 1 10 S\nMATCH CHAR NM NAME 0.9 0.1\n");
@@ -32,7 +32,7 @@ TEST(MatcherRegressions, DISABLED_RulesFileReadErrorIsNotTakenAsEndOfFile) {
   {
     test::FileFaults faults;
     faults.fail_at(test::FileFaults::Op::kRead, 2);  // the second line
-    EXPECT_NE(TOVR_mtLoad(mt, "rules.txt", "KEY", nullptr, &rules), 0);
+    EXPECT_EQ(TOVR_mtLoad(mt, "rules.txt", "KEY", nullptr, &rules), 2);
     EXPECT_TRUE(faults.injected());
   }
   EXPECT_EQ(rules, nullptr);
@@ -82,37 +82,49 @@ TEST(StandardizerRegressions, MiddlePatternStartFailsToTheNextPattern) {
   TOVR_mkClose(mk);
 }
 
-// The compiler reads a process's dictionary twice: once through the table service into the
-// match key layout, once by its own line rules for the key buffer's length. Where the two
-// disagree (here the header makes ";" an ordinary character, so the table service sees a
-// field that the compiler's reading skips as a comment), the layout is longer than the key
-// buffer and every record overran it. The compile must either fail or size the buffer for
-// the whole layout. (fuzz/regressions/standardizer/open-key-buffer-shorter-than-layout)
-TEST(StandardizerRegressions, DISABLED_KeyBufferHoldsTheWholeLayout) {
+// The compiler used to read a process's dictionary twice: once through the table service
+// into the match key layout, once by its own line rules for the key buffer's length. Where
+// the two disagreed (here the header makes ";" an ordinary character, so the table service
+// sees a field that the compiler's reading skipped as a comment), the layout was longer than
+// the key buffer and every record overran it. The key buffer now takes the layout's length
+// and names. (fuzz/regressions/standardizer/open-key-buffer-shorter-than-layout)
+TEST(StandardizerRegressions, KeyBufferHoldsTheWholeLayout) {
   test::MemFs fs;
   test::ConsoleCapture console;
   fs.put("std.stn", "STANDARDIZE P\nINFILE in.txt\nRECORD 256\n");
-  fs.put("P.DCT", "\\FORMAT\\ SORT=N COMMENT=#\nHN N 10 S\n; C 40 S\nSN C 20 S\n");
+  fs.put("P.DCT", "\\FORMAT\\ SORT=N COMMENT=#\nHN N 10 S\n; C 40 S\n# a comment\nSN C 20 S\n");
   fs.put("P.CLS", "STREET ST T\n");
   fs.put("P.PAT", "**\n  COPY_S [1] {SN}\n");
+  fs.put("in.txt", "123 MAIN STREET\n");
   TOVR_Mk* mk = nullptr;
   ASSERT_EQ(TOVR_mkInit(&mk), 0);
   TOVR_Stan* stan = nullptr;
   short total = 0;
-  if (TOVR_asStanComp("std.stn", &stan, mk, &total) == 0) {
-    short layout = 0;
-    ASSERT_EQ(TOVR_mkGetLen(mk, as_stan(stan)->processMatchKey[0], &layout), 0);
-    EXPECT_EQ(as_stan(stan)->key_record_length[0], layout);
-    EXPECT_EQ(total, layout);
-  }
-  if (stan != nullptr) TOVR_asCloseStan(stan);
+  ASSERT_EQ(TOVR_asStanComp("std.stn", &stan, mk, &total), 0) << console.text();
+  const Stan& s = *as_stan(stan);
+  short layout = 0;
+  ASSERT_EQ(TOVR_mkGetLen(mk, s.processMatchKey[0], &layout), 0);
+  EXPECT_EQ(layout, 70);
+  EXPECT_EQ(s.key_record_length[0], layout);
+  EXPECT_EQ(total, layout);
+  EXPECT_STREQ(s.processMatchKeyFields[0], "HN; SN");
+  ASSERT_EQ(TOVR_asSetNewFormats(stan), 0);
+  char area[1100] = {};
+  std::string keys(static_cast<std::size_t>(total) + 1, '\0');
+  char aux[64] = {};
+  char original[1100] = {};
+  short first = 1;
+  EXPECT_EQ(TOVR_asProcStan(stan, area, keys.data(), aux, &first, original), 0);
+  EXPECT_EQ(std::string(keys.c_str()),
+            std::string(50, ' ') + "123 MAIN STREET" + std::string(5, ' '));
+  TOVR_asCloseStan(stan);
   TOVR_mkClose(mk);
 }
 
 // A read that fails inside the specification file must fail the compile, not end the file
 // quietly: here the last line (LINESINREC 2) was lost and records were read one line each.
-// Dictionaries and pattern files read by the compiler have the same fault.
-TEST(StandardizerRegressions, DISABLED_SpecificationReadErrorIsNotTakenAsEndOfFile) {
+// It is reported as a file that does not open.
+TEST(StandardizerRegressions, SpecificationReadErrorIsNotTakenAsEndOfFile) {
   test::MemFs fs;
   test::ConsoleCapture console;
   fs.put("std.stn", "STANDARDIZE P\nINFILE in.txt\nRECORD 256\nLINESINREC 2\n");
@@ -131,6 +143,9 @@ TEST(StandardizerRegressions, DISABLED_SpecificationReadErrorIsNotTakenAsEndOfFi
     EXPECT_TRUE(faults.injected());
   }
   EXPECT_EQ(rc, 1);
+  EXPECT_NE(console.text().find("**** Standardizer Specifications File not found ****\n"),
+            std::string::npos)
+      << console.text();
   if (stan != nullptr) TOVR_asCloseStan(stan);
   TOVR_mkClose(mk);
 }

@@ -29,8 +29,8 @@ class StandardizerRun : public test::Scenario {
   std::vector<test::Step> steps() override {
     return {
         {"mkInit", [this] { return TOVR_mkInit(&mk_); }, {1}},
-        // 1 is the compile's only failure; 2 the input file that does not open; 12 a
-        // tokenizer failure (its lists are allocated at the first record).
+        // 1 is the compile's only failure; 2 the input file that does not open or cannot be
+        // read; 12 a tokenizer failure (its lists are allocated at the first record).
         {"standardize", [this] { return standardize(); }, {1, 2, 12}},
         {"standardize again", [this] { return standardize(); }, {1, 2, 12}},
     };
@@ -104,11 +104,10 @@ TEST_F(StandardizerFaults, EveryFailedOpenAndSeekIsReportedAndRecovered) {
   }
 }
 
-// Open finding: a failed read of the specification file, a dictionary, a pattern file or
-// the input is taken as the end of that file, so the compile or the run goes on with part of
-// it (and a short dictionary read leaves the key buffer shorter than the layout). Enable once
-// the readers report read errors.
-TEST_F(StandardizerFaults, DISABLED_EveryFailedReadIsReportedAndRecovered) {
+// A failed read of the specification file, a dictionary, a classification or conversion
+// table, a pattern file or the input ends the compile or the run with its status; none is
+// taken for the end of its file.
+TEST_F(StandardizerFaults, EveryFailedReadIsReportedAndRecovered) {
   const auto report = test::sweep_scenario_files(FileFaults::Op::kRead, make, fs_);
   EXPECT_EQ(report.failed_steps.count("standardize"), 1u);
 }

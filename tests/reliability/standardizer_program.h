@@ -155,13 +155,23 @@ inline constexpr char kSearchPatterns[] =
     "** | T\n"
     "  COPY_A [2] {ST}\n";
 
-// Seven floated classes before an eighth that the record lacks: every placement of the
-// seven is tried before the pattern fails.
+// Seven floated operands before an eighth whose class the record lacks (classes A to F pass
+// the class pre-filter), of numbers, single unknown words and any tokens, some with
+// conditions, and universal classes between tokens of any class: tried placement by
+// placement, each pattern takes every way of choosing seven of thirty tokens.
 inline constexpr char kFloatsSpec[] = "STANDARDIZE FLOATS\nINFILE in.txt\nRECORD 1024\n";
 inline constexpr char kManyFloatsPatterns[] =
     "*^ | *^ | *^ | *^ | *^ | *^ | *^ | *D\n"
     "  COPY [1] {HN}\n"
     "*+ | *+ | *+ | *+ | *+ | *+ | *+ | *T\n"
+    "  COPY [1] {SN}\n"
+    "*+ | *+ | *+ | *+ | *+ | *+ | *+ | *D\n"
+    "  COPY [1] {SN}\n"
+    "*& | *& | *& | *& | *& | *& | *& | *D\n"
+    "  COPY [1] {SN}\n"
+    "#^ | *^[{} LEN > 0] | *^[{} < 5] | *^ | *^[{} PICT = \"n\"] | *^ | *^ | *D\n"
+    "  COPY [1] {HN}\n"
+    "** | & | ** | & | ** | & | ** | D\n"
     "  COPY [1] {SN}\n";
 
 // The files of every program, by name. SEARCH.PAT is the search program; FLOATS.PAT (with

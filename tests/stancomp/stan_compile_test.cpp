@@ -155,9 +155,17 @@ TEST_F(StanCompileTest, DictionaryFailuresEndTheCompile) {
   close();
   EXPECT_EQ(layout_length("B"), -1);
 
-  // A line the table service takes for a comment still counts for this reader.
-  fs_.put("C.DCT", "\\FORMAT\\ COMMENT=#\nAA C 3 S\n#  1234\n");
-  EXPECT_EQ(compile("STANDARDIZE C\nRECORD 10\n"), 1);
+  // A process's key is the layout the match key service loaded: a line that the table
+  // service takes for a comment is no field, and a ";" line under another comment character
+  // is one.
+  fs_.put("C.DCT", "\\FORMAT\\ COMMENT=#\nAA C 3 S\n#  1234\n; C 5 S\n");
+  EXPECT_EQ(compile("STANDARDIZE C\nRECORD 10\n"), 0) << console_.text();
+  EXPECT_EQ(stan().key_record_length[0], 8);
+  EXPECT_STREQ(stan().processMatchKeyFields[0], "; AA");  // the layout's (sorted) order
+
+  // A KEYORDER dictionary of no process is only measured, by its lines.
+  fs_.put("D.DCT", "DD C 1234 S\n");
+  EXPECT_EQ(compile("STANDARDIZE C\nRECORD 10\nKEYORDER C D\n"), 1);
   EXPECT_EQ(console_.text(), "error in dictionary file:\n");
 }
 

@@ -130,14 +130,100 @@ TEST_F(RecordTest, BadInputIsProcessedOrRefusedWithoutOverflow) {
   EXPECT_EQ(out.back(), '\n');
 }
 
-TEST_F(RecordTest, ReadFailureInTheMiddleEndsTheInput) {
+// A failed read is no end of the input: it gives 2, and the next call reads on.
+TEST_F(RecordTest, ReadFailureInTheMiddleIsReportedAndTheInputGoesOn) {
   fs_.put("in.txt", "1 A ST\n2 B ST\n3 C ST\n");
   compile("^ | ? | T\nCOPY [2] {SN}\n");
   FileFaults faults;
   faults.fail_at(FileFaults::Op::kRead, 2);
   EXPECT_EQ(next(), 0);
+  EXPECT_EQ(next(), 2);
+  EXPECT_STREQ(area_, "");
+  EXPECT_EQ(next(), 0);
+  EXPECT_EQ(next(), 0);
   EXPECT_EQ(next(), 11);
-  EXPECT_EQ(output(), std::string(8, ' ') + "A" + std::string(49, ' ') + "1 A ST\n");
+  const std::string blanks = std::string(8, ' ');
+  EXPECT_EQ(output(), blanks + "A" + std::string(49, ' ') + "1 A ST\n" + blanks + "B" +
+                          std::string(49, ' ') + "2 B ST\n" + blanks + "C" +
+                          std::string(49, ' ') + "3 C ST\n");
+}
+
+// The library's own reading functions in the reading slots, for the life of the object; the
+// other slots keep what the test installed.
+class OwnReadingFunctions {
+ public:
+  OwnReadingFunctions() {
+    for (int i = 0; i < kSlots; ++i) saved_[i] = TOVR_cbGet(i);
+    TOVR_cbReset();
+    TOVR_Callback own[kSlots];
+    for (int i = 0; i < kSlots; ++i) own[i] = TOVR_cbGet(i);
+    for (int i = 0; i < kSlots; ++i) TOVR_cbSet(i, saved_[i]);
+    for (int slot : {TOVRCB_Feof, TOVRCB_Fgetc, TOVRCB_Fgets, TOVRCB_Fread}) {
+      TOVR_cbSet(slot, own[slot]);
+    }
+  }
+  ~OwnReadingFunctions() {
+    for (int i = 0; i < kSlots; ++i) TOVR_cbSet(i, saved_[i]);
+  }
+  OwnReadingFunctions(const OwnReadingFunctions&) = delete;
+  OwnReadingFunctions& operator=(const OwnReadingFunctions&) = delete;
+
+ private:
+  static constexpr int kSlots = 15;
+  TOVR_Callback saved_[kSlots];
+};
+
+// A host that serves the input itself: reads of the null stream get its lines.
+struct HostInput {
+  static inline std::string lines;
+  static char* gets(char* buffer, int size, void* stream) {
+    if (stream != nullptr || lines.empty() || size < 2) return nullptr;
+    std::size_t n = std::min(lines.find('\n') + 1, static_cast<std::size_t>(size - 1));
+    if (n == 0) n = std::min(lines.size(), static_cast<std::size_t>(size - 1));
+    lines.copy(buffer, n);
+    buffer[n] = '\0';
+    lines.erase(0, n);
+    return buffer;
+  }
+  static int eof(void* stream) { return stream == nullptr && lines.empty() ? 1 : 0; }
+};
+
+TEST_F(RecordTest, WithoutAnInputFileTheHostsReadingFunctionsServeTheInput) {
+  const std::string no_input_file = "STANDARDIZE ADDR\nRECORD 80\nOUTFILE out.txt\n";
+  const char* patterns = "^ | ? | T\nCOPY [2] {SN}\n";
+  const auto host_slot = [](int slot, auto fn) {
+    TOVR_cbSet(slot, reinterpret_cast<TOVR_Callback>(fn));
+  };
+  compile(patterns, no_input_file);
+  {
+    // Nobody serves a null stream: the input cannot be opened, and nothing is read.
+    OwnReadingFunctions own;
+    EXPECT_EQ(next(), 2);
+    EXPECT_EQ(next(), 2);
+    EXPECT_EQ(first_, 1);
+    // The host's line reads alone are not enough: the end-of-file test is the library's.
+    host_slot(TOVRCB_Fgets, &HostInput::gets);
+    EXPECT_EQ(next(), 2);
+    host_slot(TOVRCB_Feof, &HostInput::eof);
+    HostInput::lines = "12 ELM AVE\n4 OAK RD\n";
+    ASSERT_EQ(next(), 0) << console_.text();
+    EXPECT_EQ(field("SN"), "ELM");
+    ASSERT_EQ(next(), 0);
+    EXPECT_EQ(field("SN"), "OAK");
+    EXPECT_EQ(next(), 11);
+  }
+  // Fixed-size binary records are read with the block read, which is still the library's.
+  compile(patterns, no_input_file + "TYPE BINARY\n");
+  {
+    OwnReadingFunctions own;
+    host_slot(TOVRCB_Fgets, &HostInput::gets);
+    host_slot(TOVRCB_Feof, &HostInput::eof);
+    EXPECT_EQ(next(), 2);
+  }
+  // The test's in-memory files serve the null stream too: an empty input.
+  compile(patterns, no_input_file);
+  EXPECT_EQ(next(), 11);
+  EXPECT_EQ(console_.text(), "input file is empty\n");
 }
 
 TEST_F(RecordTest, RecordsAfterTheFirstAllocateNothing) {
