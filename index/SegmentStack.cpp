@@ -98,13 +98,18 @@ void SegmentStack::copy_top(uint8_t* to) const { std::memcpy(to, bits(depth_ - 1
 bool SegmentStack::next_bit(uint32_t* bit) {
   if (depth_ < 1) return false;
   const uint8_t* t = bits(depth_ - 1);
-  // The rest of a byte begun, bit by bit (bits run from the most significant one).
-  while (scan_ < kBits && scan_ % 8 != 0) {
-    const uint32_t b = scan_++;
-    if ((t[b / 8] & (0x80u >> (b % 8))) != 0) {
+  // The rest of a byte begun: its bits from the scan position on (bits run from the most
+  // significant one), the first set one found at once.
+  if (scan_ < kBits && scan_ % 8 != 0) {
+    const uint32_t at = scan_ / 8;
+    const auto rest = static_cast<uint8_t>(t[at] & (0xFFu >> (scan_ % 8)));
+    if (rest != 0) {
+      const uint32_t b = at * 8 + static_cast<uint32_t>(std::countl_zero(rest));
+      scan_ = b + 1;
       *bit = b;
       return true;
     }
+    scan_ = (at + 1) * 8;
   }
   // Then whole bytes: 32 zero bytes skipped at a time while they last, then eight; in the
   // first byte that is not zero the first set bit is its highest.
