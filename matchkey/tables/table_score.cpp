@@ -185,13 +185,14 @@ double KeyPattern::score(const char* entry) const {
 // in float arithmetic too; so the score of `most` common characters and none out of order
 // bounds every score the entry can have.
 double KeyPattern::score_reaching(const char* entry, double threshold) const {
-  const std::size_t entry_length = std::strlen(entry);
-  if (!bit_parallel_ || entry_length > kMaxLength) {
-    return tblScore(entry, key_, ocr_flag_, match_type_);
-  }
-  const int len1 = static_cast<int>(entry_length);
+  if (!bit_parallel_) return tblScore(entry, key_, ocr_flag_, match_type_);
+  // The entry's length and its characters that occur in the key, in one walk.
+  int len1 = 0;
   int present = 0;
-  for (int i = 0; i < len1; ++i) present += where_[upper(entry[i])] != 0;
+  for (; entry[len1] != '\0'; ++len1) {
+    if (len1 == kMaxLength) return tblScore(entry, key_, ocr_flag_, match_type_);
+    present += where_[upper(entry[len1])] != 0;
+  }
   const int most = present < length_ ? present : length_;
   if (most == 0) return 0.0;
   if (jaro_score(static_cast<float>(most), 0.0f, len1, length_) < threshold) return 0.0;
