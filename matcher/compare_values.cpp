@@ -167,8 +167,8 @@ long long day_number(Text v, bool eight_digits, const CompareContext& ctx) {
   long long month = 0;
   long long day = 0;
   // A date written in digits only is read in one pass; any other writing part by part.
-  const bool digits = eight_digits ? read_eight_digits(v.data, &day)
-                                   : read_digits(v.data, year_digits + 4, &day);
+  const bool digits =
+      eight_digits ? read_eight_digits(v.data, &day) : read_digits(v.data, year_digits + 4, &day);
   if (!digits) {
     const Text year_part{v.data, year_digits};
     const Text month_part{v.data + year_digits, 2};
