@@ -17,9 +17,15 @@ void SegmentStack::reset() {
 
 bool SegmentStack::push_empty() {
   if (depth_ >= kSegmentStackDepth) return false;
+  // The bitmap last held here (if any) is zero outside its range: clearing that range
+  // clears it all, a few bytes for a sparse one.
+  if (begin_[depth_] < end_[depth_]) {
+    std::memset(bits(depth_) + begin_[depth_], 0,
+                static_cast<std::size_t>(end_[depth_] - begin_[depth_]));
+  }
   begin_[depth_] = kPageData;
   end_[depth_] = 0;
-  std::memset(bits(depth_++), 0, kPageData);
+  ++depth_;
   scan_ = 0;
   return true;
 }

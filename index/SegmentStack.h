@@ -51,10 +51,13 @@ class SegmentStack {
 
   // Each image is a page: the bitmap lies in its last 1008 bytes.
   uint8_t images_[kSegmentStackDepth][kPageSize];
-  // For each bitmap, the bytes [begin, end) outside of which all its bytes are zero: a scan
-  // of a sparse bitmap (a key's few pointers in one segment) looks at that range alone.
-  int begin_[kSegmentStackDepth] = {};
-  int end_[kSegmentStackDepth] = {};
+  // For each place of the stack, the bytes [begin, end) outside of which all its bytes are
+  // zero, whether it holds a bitmap now or held one before: a scan of a sparse bitmap (a
+  // key's few pointers in one segment) looks at that range alone, and an empty bitmap
+  // pushed there needs that range cleared alone. At first every byte counts.
+  static_assert(kSegmentStackDepth == 5, "one initial range for each place");
+  int begin_[kSegmentStackDepth] = {0, 0, 0, 0, 0};
+  int end_[kSegmentStackDepth] = {kPageData, kPageData, kPageData, kPageData, kPageData};
   int depth_ = 0;
   uint32_t scan_ = 0;  // next bit to examine
 };

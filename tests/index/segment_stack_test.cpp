@@ -148,6 +148,15 @@ TEST(SegmentStack, SparseBitmapsCombineAndScanLikePlainBitsets) {
     ASSERT_TRUE(s.push_empty());
     ASSERT_TRUE(s.or_top());
     EXPECT_EQ(drain(s), bits_of(want)) << "round " << round;
+    // Empty bitmaps pushed where others were hold nothing of them.
+    s.reset();
+    for (int i = 0; i < 5; ++i) {
+      ASSERT_TRUE(s.push_empty());
+      EXPECT_EQ(drain(s), std::vector<uint32_t>()) << "round " << round << " place " << i;
+      uint8_t bytes[1008];
+      s.copy_top(bytes);
+      EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 1008), std::vector<uint8_t>(1008, 0));
+    }
   }
 }
 
