@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -33,6 +34,25 @@ class Random {
 
  private:
   std::uint64_t state_;
+};
+
+// FNV-1a over bytes: a fingerprint of a run's results, printed as a counter, so that two
+// builds can be checked to compute the same results (a counter holds a double: 52 bits).
+class Fingerprint {
+ public:
+  void add(const void* data, std::size_t size) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i) value_ = (value_ ^ p[i]) * 0x100000001B3ULL;
+  }
+  void add_text(const char* text) { add(text, std::strlen(text) + 1); }
+  template <class T>
+  void add_value(const T& v) {
+    add(&v, sizeof v);
+  }
+  double counter() const { return static_cast<double>(value_ & ((1ULL << 52) - 1)); }
+
+ private:
+  std::uint64_t value_ = 0xCBF29CE484222325ULL;
 };
 
 inline const std::vector<std::string>& first_names() {

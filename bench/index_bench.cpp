@@ -281,6 +281,16 @@ long long drain_index(TOVR_Db* h) {
   return sum;
 }
 
+// The pointers of the current find or query in the order given, and the status that ends
+// them, added to a fingerprint: equal fingerprints of two builds mean equal answers.
+void fingerprint_index(TOVR_Db* h, Fingerprint& f) {
+  int p = 0;
+  do {
+    p = TOVR_dbGetNext(h);
+    f.add_value(p);
+  } while (p > 0);
+}
+
 // Arguments: store (index or sqlite), N. Items are lookups; each returns about eight pointers.
 void BM_ExactLookup(benchmark::State& state) {
   const bool sqlite = state.range(0) == kSqlite;
@@ -303,6 +313,14 @@ void BM_ExactLookup(benchmark::State& state) {
     if (++i == w->lookups.size()) i = 0;
   }
   state.SetItemsProcessed(state.iterations());
+  if (!sqlite) {
+    Fingerprint results;
+    for (const std::string& key : w->lookups) {
+      results.add_value(TOVR_dbFind(w->names, key.c_str()));
+      fingerprint_index(w->names, results);
+    }
+    state.counters["results"] = results.counter();
+  }
 }
 
 // Every key of a head: the query term HEAD\ (its pointers in ascending order) against a range
@@ -335,6 +353,15 @@ void BM_HeadLookup(benchmark::State& state) {
     if (++i == heads.size()) i = 0;
   }
   state.SetItemsProcessed(state.iterations());
+  if (!sqlite) {
+    Fingerprint results;
+    for (const std::string& head : heads) {
+      results.add_value(TOVR_dbParse(w->names, (head + "\\").c_str(), 0.0f, nullptr));
+      results.add_value(TOVR_dbList(w->names));
+      fingerprint_index(w->names, results);
+    }
+    state.counters["results"] = results.counter();
+  }
 }
 
 // A misspelt family name with the similarity suffix: the bucket of its sound code is scored
@@ -386,12 +413,19 @@ void BM_SetAlgebra(benchmark::State& state) {
       benchmark::DoNotOptimize(drain_index(w->names));
     }
   }
+  if (!sqlite) {
+    Fingerprint results;
+    results.add_value(TOVR_dbParse(w->names, kQueries[op], 0.0f, nullptr));
+    results.add_value(TOVR_dbList(w->names));
+    fingerprint_index(w->names, results);
+    state.counters["results"] = results.counter();
+  }
   const double inputs = static_cast<double>(n / 2 + n / 3);
   state.counters["ns_per_input"] = benchmark::Counter(
       inputs * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-// The 1e7 runs are registered too; bench/run.sh leaves them out unless asked.
+// The 1e7 runs are registered too; bench/run.py leaves them out unless asked (--large).
 BENCHMARK(BM_BulkLoad)
     ->ArgsProduct({{kIndex, kIndexCached, kSqlite}, {100000, 1000000, 10000000}})
     ->Iterations(1)

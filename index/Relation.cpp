@@ -268,12 +268,13 @@ int DeleteAllRels(Icb& icb, const SlotRef& first) {
 
 int RelationReader::next(uint32_t* pointer) {
   while (!done_) {
-    SlotView v(nullptr, 0);
-    if (!read_slot(icb_, slot_, "LoadSeg", &v) ||
-        (v.state() != kSlotLast && v.state() != kSlotContinued)) {
+    if (view_.page() == nullptr &&
+        (!read_slot(icb_, slot_, "LoadSeg", &view_) ||
+         (view_.state() != kSlotLast && view_.state() != kSlotContinued))) {
       done_ = true;
       return -1;
     }
+    const SlotView& v = view_;
     if (index_ < v.capacity()) {
       const uint32_t w = v.word(index_++);
       if (w != 0) {
@@ -289,6 +290,7 @@ int RelationReader::next(uint32_t* pointer) {
       return -1;
     }
     slot_ = v.next();
+    view_ = SlotView(nullptr, 0);
     index_ = 0;
   }
   done_ = true;

@@ -111,12 +111,14 @@ int DeleteAllRels(Icb& icb, const SlotRef& first);
 class RelationReader {
  public:
   RelationReader(Icb& icb, const SlotRef& first) : icb_(icb), slot_(first) {}
-  // 1 with the next pointer, 0 at the end, -1 when the chain is broken.
+  // 1 with the next pointer, 0 at the end, -1 when the chain is broken. No page may be
+  // read or written between two calls: the slot's page is read once for all its pointers.
   int next(uint32_t* pointer);
 
  private:
   Icb& icb_;
   SlotRef slot_;
+  SlotView view_{nullptr, 0};  // of slot_, once read
   int index_ = 0;
   uint32_t steps_ = 0;
   bool done_ = false;

@@ -19,13 +19,14 @@ constexpr uint64_t kRecordLimit = 0x7FFFFFFFu;  // record numbers lie below
 
 Icb* handle_of(const XrefEntry* index) { return index == nullptr ? nullptr : index->handle; }
 
-// The first round searches every term and loads its segment 0.
-bool start_term(ProgramEntry& term, SegmentStack& stack) {
+// The first round searches every term and loads its segment 0. A term whose entry the
+// handle `searched` has just found (its search state holds the entry) is not searched again.
+bool start_term(ProgramEntry& term, SegmentStack& stack, const Icb* searched) {
   term.finished = true;
   term.next_segment = 0;
   Icb* icb = handle_of(term.index);
   if (icb == nullptr) return stack.push_empty();
-  const int found = FindEntry(*icb, kExactMode, term.key);
+  const int found = icb == searched ? 0 : FindEntry(*icb, kExactMode, term.key);
   if (found == kTreeBroken) return false;
   if (found == kNotFound) return stack.push_empty();
   term.word_a = icb->search.word_a;
@@ -65,7 +66,8 @@ bool apply(char op, SegmentStack& stack) {
 
 // Runs the program for the current segment and remembers the smallest next segment of any
 // term. False when a page could not be read or the stack refused an operation.
-bool evaluate_segment(QueryState& q, SegmentStack& stack, bool first) {
+bool evaluate_segment(QueryState& q, SegmentStack& stack, bool first,
+                      const Icb* searched = nullptr) {
   stack.reset();
   q.next = 0;
   for (int i = 0; i < q.program.count; ++i) {
@@ -75,7 +77,7 @@ bool evaluate_segment(QueryState& q, SegmentStack& stack, bool first) {
       e.finished = true;
       ok = stack.push_empty();
     } else if (e.op == kTermOp) {
-      ok = first ? start_term(e, stack) : continue_term(e, stack, q.current);
+      ok = first ? start_term(e, stack, searched) : continue_term(e, stack, q.current);
     } else {
       ok = apply(e.op, stack);
     }
@@ -95,9 +97,9 @@ int stop(QueryState& q, SegmentStack& stack, int result) {
   return result;
 }
 
-}  // namespace
-
-int list_query(Icb& icb) {
+// Runs the program for segment 0. searched: a handle whose search state holds the entry of
+// the program's only term (see start_term), or null.
+int list_program(Icb& icb, const Icb* searched) {
   QueryState* q = query_state(icb);
   SegmentStack* stack = segment_stack(icb);
   if (q == nullptr || stack == nullptr) {
@@ -106,9 +108,13 @@ int list_query(Icb& icb) {
   }
   q->current = 0;
   q->end = false;
-  if (!evaluate_segment(*q, *stack, true)) return stop(*q, *stack, kNotListing);
+  if (!evaluate_segment(*q, *stack, true, searched)) return stop(*q, *stack, kNotListing);
   return kListed;
 }
+
+}  // namespace
+
+int list_query(Icb& icb) { return list_program(icb, nullptr); }
 
 int next_listed(Icb& icb) {
   QueryState* q = existing_query_state(icb);
@@ -145,7 +151,8 @@ int find_key(Icb& icb, const char* key) {
   q->program.append_term(key, kExactTerm, icb.entry);
   const int found = FindEntry(icb, kExactMode, key);
   if (found < 0) return kDbKeyNotFound;
-  return list_query(icb) == kListed ? kDbOk : kDbKeyNotFound;
+  // The program's one term is the key just found: its search is not repeated.
+  return list_program(icb, &icb) == kListed ? kDbOk : kDbKeyNotFound;
 }
 
 }  // namespace tovr

@@ -17,13 +17,23 @@ void SegmentStack::reset() {
 
 bool SegmentStack::push_empty() {
   if (depth_ >= kSegmentStackDepth) return false;
-  std::memset(bits(depth_++), 0, kPageData);
+  // The bitmap last held here (if any) is zero outside its range: clearing that range
+  // clears it all, a few bytes for a sparse one.
+  if (begin_[depth_] < end_[depth_]) {
+    std::memset(bits(depth_) + begin_[depth_], 0,
+                static_cast<std::size_t>(end_[depth_] - begin_[depth_]));
+  }
+  begin_[depth_] = kPageData;
+  end_[depth_] = 0;
+  ++depth_;
   scan_ = 0;
   return true;
 }
 
 bool SegmentStack::push_copy(const uint8_t* from) {
   if (depth_ >= kSegmentStackDepth) return false;
+  begin_[depth_] = 0;
+  end_[depth_] = kPageData;
   std::memcpy(bits(depth_++), from, kPageData);
   scan_ = 0;
   return true;
@@ -41,8 +51,13 @@ bool SegmentStack::combine(Op op) {
   if (depth_ < 2) return false;
   uint8_t* lower = bits(depth_ - 2);
   const uint8_t* upper = bits(depth_ - 1);
-  // 126 words of 8 bytes: the same result as 504 words of 16 bits.
-  for (int i = 0; i < kPageData; i += 8) {
+  // Beyond both ends both bitmaps are zero, and so is any combination of them.
+  int& begin = begin_[depth_ - 2];
+  int& end = end_[depth_ - 2];
+  if (begin_[depth_ - 1] < begin) begin = begin_[depth_ - 1];
+  if (end_[depth_ - 1] > end) end = end_[depth_ - 1];
+  // Words of 8 bytes: the same result as words of 16 bits.
+  for (int i = begin / 8 * 8; i < end; i += 8) {
     uint64_t a = 0, b = 0;
     std::memcpy(&a, lower + i, 8);
     std::memcpy(&b, upper + i, 8);
@@ -66,14 +81,18 @@ bool SegmentStack::xor_top() {
 
 bool SegmentStack::complement_top() {
   if (depth_ < 1) return false;
-  uint8_t* t = top();
+  uint8_t* t = top();  // every byte may be set now
   for (int i = 0; i < kPageData; ++i) t[i] = static_cast<uint8_t>(~t[i]);
   scan_ = 0;
   return true;
 }
 
 void SegmentStack::set_top_bit(uint32_t bit) {
-  top()[bit / 8] = static_cast<uint8_t>(top()[bit / 8] | (0x80u >> (bit % 8)));
+  uint8_t* t = bits(depth_ - 1);
+  t[bit / 8] = static_cast<uint8_t>(t[bit / 8] | (0x80u >> (bit % 8)));
+  const int byte = static_cast<int>(bit / 8);
+  if (byte < begin_[depth_ - 1]) begin_[depth_ - 1] = byte;
+  if (byte >= end_[depth_ - 1]) end_[depth_ - 1] = byte + 1;
 }
 
 bool SegmentStack::test_top_bit(uint32_t bit) const {
@@ -85,25 +104,33 @@ void SegmentStack::copy_top(uint8_t* to) const { std::memcpy(to, bits(depth_ - 1
 bool SegmentStack::next_bit(uint32_t* bit) {
   if (depth_ < 1) return false;
   const uint8_t* t = bits(depth_ - 1);
-  // The rest of a byte begun, bit by bit (bits run from the most significant one).
-  while (scan_ < kBits && scan_ % 8 != 0) {
-    const uint32_t b = scan_++;
-    if ((t[b / 8] & (0x80u >> (b % 8))) != 0) {
+  // The rest of a byte begun: its bits from the scan position on (bits run from the most
+  // significant one), the first set one found at once.
+  if (scan_ < kBits && scan_ % 8 != 0) {
+    const uint32_t at = scan_ / 8;
+    const auto rest = static_cast<uint8_t>(t[at] & (0xFFu >> (scan_ % 8)));
+    if (rest != 0) {
+      const uint32_t b = at * 8 + static_cast<uint32_t>(std::countl_zero(rest));
+      scan_ = b + 1;
       *bit = b;
       return true;
     }
+    scan_ = (at + 1) * 8;
   }
   // Then whole bytes: 32 zero bytes skipped at a time while they last, then eight; in the
   // first byte that is not zero the first set bit is its highest.
+  // Bytes before the bitmap's begin and from its end on are all zero.
+  const auto limit = static_cast<uint32_t>(end_[depth_ - 1]);
   uint32_t byte = scan_ / 8;
-  while (byte + 32 <= static_cast<uint32_t>(kPageData)) {
+  if (byte < static_cast<uint32_t>(begin_[depth_ - 1])) byte = begin_[depth_ - 1];
+  while (byte + 32 <= limit) {
     uint64_t words[4];
     std::memcpy(words, t + byte, sizeof words);
     if ((words[0] | words[1] | words[2] | words[3]) != 0) break;
     byte += 32;
   }
-  while (byte < static_cast<uint32_t>(kPageData)) {
-    if (byte + 8 <= static_cast<uint32_t>(kPageData)) {
+  while (byte < limit) {
+    if (byte + 8 <= limit) {
       uint64_t word = 0;
       std::memcpy(&word, t + byte, 8);
       if (word == 0) {

@@ -28,8 +28,12 @@ class SegmentStack {
   bool xor_top();
   bool complement_top();
 
-  // The top bitmap (depth must be above 0).
-  uint8_t* top() { return bits(depth_ - 1); }
+  // The top bitmap (depth must be above 0); the caller may write anywhere in it.
+  uint8_t* top() {
+    begin_[depth_ - 1] = 0;
+    end_[depth_ - 1] = kPageData;
+    return bits(depth_ - 1);
+  }
   void set_top_bit(uint32_t bit);
   bool test_top_bit(uint32_t bit) const;
   void copy_top(uint8_t* bits) const;
@@ -47,6 +51,13 @@ class SegmentStack {
 
   // Each image is a page: the bitmap lies in its last 1008 bytes.
   uint8_t images_[kSegmentStackDepth][kPageSize];
+  // For each place of the stack, the bytes [begin, end) outside of which all its bytes are
+  // zero, whether it holds a bitmap now or held one before: a scan of a sparse bitmap (a
+  // key's few pointers in one segment) looks at that range alone, and an empty bitmap
+  // pushed there needs that range cleared alone. At first every byte counts.
+  static_assert(kSegmentStackDepth == 5, "one initial range for each place");
+  int begin_[kSegmentStackDepth] = {0, 0, 0, 0, 0};
+  int end_[kSegmentStackDepth] = {kPageData, kPageData, kPageData, kPageData, kPageData};
   int depth_ = 0;
   uint32_t scan_ = 0;  // next bit to examine
 };

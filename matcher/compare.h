@@ -95,9 +95,17 @@ std::int16_t by_tolerance(const Weights& w, long long d, float param);
 
 }  // namespace weight_math
 
-// Missing test of a pair of values; sets the context's missing flags.
-bool pair_missing(Text mk, char mk_code, Text cand, char cand_code, bool numeric,
-                  CompareContext& ctx);
+// Missing test of a pair of values; sets the context's missing flags. Every comparison of
+// every candidate asks it, so it is defined here, where the comparisons inline it.
+inline bool pair_missing(Text mk, char mk_code, Text cand, char cand_code, bool numeric,
+                         CompareContext& ctx) {
+  const bool a = is_missing(mk, mk_code, numeric);
+  const bool b = is_missing(cand, cand_code, numeric);
+  ctx.mk_missing = a && !b;
+  ctx.cand_missing = b && !a;
+  ctx.both_missing = a && b;
+  return a || b;
+}
 
 std::int16_t uncert_weight(const MatchDef& def, const Weights& w, Text mk, Text cand,
                            CompareContext& ctx);

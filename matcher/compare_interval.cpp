@@ -38,14 +38,31 @@ float percent_of(long long part, long long whole) {
 
 }  // namespace
 
-std::int16_t interval_weight(const MatchDef& def, const Weights& w, Text x, Text low, Text high,
-                             bool parity, CompareContext& ctx) {
-  if (pair_missing(x, def.mk_missing, low, def.cand_missing, true, ctx)) return w.middle;
+namespace {
+
+// The match key number of an interval comparison, tested and read once for both ranges of
+// a D_INT.
+struct IntervalValue {
+  bool missing = false;
+  Reading reading;
+};
+
+IntervalValue interval_value(const MatchDef& def, Text x) {
+  return IntervalValue{is_missing(x, def.mk_missing, true), read_value(x)};
+}
+
+std::int16_t weight_in_range(const MatchDef& def, const Weights& w, const IntervalValue& x,
+                             Text low, Text high, bool parity, CompareContext& ctx) {
+  const bool low_missing = is_missing(low, def.cand_missing, true);
+  ctx.mk_missing = x.missing && !low_missing;
+  ctx.cand_missing = low_missing && !x.missing;
+  ctx.both_missing = x.missing && low_missing;
+  if (x.missing || low_missing) return w.middle;
   // Each value is read once; the tests below use its reading.
   const Reading low_reading = read_value(low);
   Range r;
   if (!read_range(low_reading, read_value(high), def.mode, &r)) return w.middle;
-  const Reading x_reading = read_value(x);
+  const Reading& x_reading = x.reading;
   const long long value = x_reading.value;
   if (def.mode == kZeroVal && x_reading.blank) return w.middle;
   if (def.mode == kZeroNul && value == 0) return w.middle;
@@ -74,14 +91,22 @@ std::int16_t interval_weight(const MatchDef& def, const Weights& w, Text x, Text
   return w.disagree;
 }
 
+}  // namespace
+
+std::int16_t interval_weight(const MatchDef& def, const Weights& w, Text x, Text low, Text high,
+                             bool parity, CompareContext& ctx) {
+  return weight_in_range(def, w, interval_value(def, x), low, high, parity, ctx);
+}
+
 std::int16_t double_interval_weight(const MatchDef& def, const Weights& w, Text x,
                                     const Text cand[4], CompareContext& ctx) {
-  const std::int16_t left = interval_weight(def, w, x, cand[0], cand[1], false, ctx);
+  const IntervalValue value = interval_value(def, x);
+  const std::int16_t left = weight_in_range(def, w, value, cand[0], cand[1], false, ctx);
   if (left > w.middle) {
     ctx.side = kSideLeft;
     return left;
   }
-  const std::int16_t right = interval_weight(def, w, x, cand[2], cand[3], false, ctx);
+  const std::int16_t right = weight_in_range(def, w, value, cand[2], cand[3], false, ctx);
   if (right > w.middle) ctx.side = kSideRight;
   return right;
 }

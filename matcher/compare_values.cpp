@@ -1,5 +1,7 @@
 // The single-value comparison types and the arithmetic that all types share.
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "matcher/compare.h"
@@ -81,16 +83,6 @@ std::int16_t count_weight(const Weights& w, Text a, Text b, float param) {
 
 }  // namespace
 
-bool pair_missing(Text mk, char mk_code, Text cand, char cand_code, bool numeric,
-                  CompareContext& ctx) {
-  const bool a = is_missing(mk, mk_code, numeric);
-  const bool b = is_missing(cand, cand_code, numeric);
-  ctx.mk_missing = a && !b;
-  ctx.cand_missing = b && !a;
-  ctx.both_missing = a && b;
-  return a || b;
-}
-
 std::int16_t compare_values(std::int16_t type, const MatchDef& def, const Weights& w, Text mk,
                             Text cand, CompareContext& ctx) {
   const bool text = is_text_type(type);
@@ -142,6 +134,27 @@ bool read_digits(const char* p, int n, long long* value) {
   return true;
 }
 
+// The same for eight digits, all eight at once: every character must lie between '0' and
+// '9', and the digits are joined pairwise, then by fours, then by eights.
+bool read_eight_digits(const char* p, long long* value) {
+  if constexpr (std::endian::native != std::endian::little) return read_digits(p, 8, value);
+  std::uint64_t x = 0;
+  std::memcpy(&x, p, sizeof x);
+  constexpr std::uint64_t kZeros = 0x3030303030303030ULL;
+  constexpr std::uint64_t kHighNibbles = 0xF0F0F0F0F0F0F0F0ULL;
+  // With every high nibble 3, taking '0' off borrows nowhere and leaves each low nibble,
+  // and adding 6 to a nibble carries into the high one exactly when the nibble is over 9.
+  if ((x & kHighNibbles) != kZeros) return false;
+  std::uint64_t d = x - kZeros;
+  if (((d + 0x0606060606060606ULL) & kHighNibbles) != 0) return false;
+  // The first character is the lowest byte.
+  d = (d * 10 + (d >> 8)) & 0x00FF00FF00FF00FFULL;
+  d = (d * 100 + (d >> 16)) & 0x0000FFFF0000FFFFULL;
+  d = (d * 10000 + (d >> 32)) & 0xFFFFFFFFULL;
+  *value = static_cast<long long>(d);
+  return true;
+}
+
 }  // namespace
 
 long long day_number(Text v, bool eight_digits, const CompareContext& ctx) {
@@ -154,7 +167,9 @@ long long day_number(Text v, bool eight_digits, const CompareContext& ctx) {
   long long month = 0;
   long long day = 0;
   // A date written in digits only is read in one pass; any other writing part by part.
-  if (!read_digits(v.data, year_digits + 4, &day)) {
+  const bool digits =
+      eight_digits ? read_eight_digits(v.data, &day) : read_digits(v.data, year_digits + 4, &day);
+  if (!digits) {
     const Text year_part{v.data, year_digits};
     const Text month_part{v.data + year_digits, 2};
     const Text day_part{v.data + year_digits + 2, 2};

@@ -50,9 +50,4 @@ std::int16_t find_element_type(const char* operand) {
   return find_in(mt_text::kElementNames, operand);
 }
 
-bool is_text_type(std::int16_t type) {
-  return type == kChar || type == kUncert || type == kPrefix || type == kLrChar ||
-         type == kLrUncert;
-}
-
 }  // namespace tovr

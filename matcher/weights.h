@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "matcher/rules_types.h"
+
 namespace tovr {
 
 struct WeightSet {
@@ -23,7 +25,11 @@ std::int16_t find_compare_type(const char* operand);
 // As find_compare_type, over the types that an ARRAY may compare its items with.
 std::int16_t find_element_type(const char* operand);
 
-// Types compared as text: trailing blanks dropped, never missing by code N.
-bool is_text_type(std::int16_t type);
+// Types compared as text: trailing blanks dropped, never missing by code N. Asked once per
+// comparison, so it is defined here where the comparisons inline it.
+inline bool is_text_type(std::int16_t type) {
+  return type == kChar || type == kUncert || type == kPrefix || type == kLrChar ||
+         type == kLrUncert;
+}
 
 }  // namespace tovr

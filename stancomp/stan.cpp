@@ -5,8 +5,9 @@
 namespace tovr {
 namespace {
 
-// One row of blanks shared by every standardizer of the process; it never changes after it
-// has been filled, so concurrent readers see the same bytes.
+// One row of blanks shared by every standardizer of the process. It is filled once, by the
+// first compile, and never written again: compiles on other threads then neither write it
+// again nor race with the threads that read it.
 char g_output_blanks[kOutputBlanks + 1];
 
 }  // namespace
@@ -14,8 +15,14 @@ char g_output_blanks[kOutputBlanks + 1];
 const char* output_blanks() { return g_output_blanks; }
 
 void fill_output_blanks() {
-  std::memset(g_output_blanks, ' ', kOutputBlanks);
-  g_output_blanks[kOutputBlanks] = '\0';
+  // A function-local static is initialized exactly once, and every later caller sees it
+  // done: the fill happens before any caller returns.
+  static const bool filled = [] {
+    std::memset(g_output_blanks, ' ', kOutputBlanks);
+    g_output_blanks[kOutputBlanks] = '\0';
+    return true;
+  }();
+  (void)filled;
 }
 
 }  // namespace tovr

@@ -34,15 +34,18 @@ bool entry_fits(const char* abbrev, const char* cls) {
   return std::strlen(cls) == 1 && std::strlen(abbrev) <= static_cast<std::size_t>(kAbbrevMax);
 }
 
+// One lookup of the token's row; the abbreviation and the class are read from it. A table
+// without an abbreviation column has no exact entries; one without a class column gives
+// entries of an empty class.
 int take_exact_entry(TableRegistry* registry, Token& token, const char* cls_table, bool* found) {
-  char abbrev[kTblMaxCell + 1];
-  *found = tblLookup(registry, cls_table, kAbbrevColumn, token.TokenValue, abbrev, sizeof abbrev,
-                     kDefaultSearch) == kTblOk;
+  const Table* table = nullptr;
+  int row = 0;
+  *found = tblLookupRow(registry, cls_table, kAbbrevColumn, token.TokenValue, kDefaultSearch,
+                        &table, &row) == kTblOk;
   if (!*found) return kTkOk;
+  const char* abbrev = table->cell(row, kAbbrevColumn - 1);
   if (std::strlen(abbrev) > static_cast<std::size_t>(kAbbrevMax)) return kTkBadTableEntry;
-  // A table without a class column leaves the buffer as it was, so it starts empty.
-  char cls[kTblMaxCell + 1] = "";
-  tblLookup(registry, cls_table, kClassColumn, token.TokenValue, cls, sizeof cls, kDefaultSearch);
+  const char* cls = table->cell(row, kClassColumn - 1);  // empty without a class column
   if (std::strlen(cls) != 1) return kTkBadTableEntry;
   copy_text(token.TokenAbbrev, sizeof token.TokenAbbrev, abbrev);
   token.TokenClass = cls[0];

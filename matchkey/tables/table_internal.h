@@ -47,8 +47,13 @@ class KeyPattern {
 
   KeyPattern(const char* key, char ocr_flag, int match_type);
   double score(const char* entry) const;
+  // score(entry), or 0 when the score cannot reach threshold: in the bit-parallel form no
+  // more characters can be in common than the entry has characters that occur in the key.
+  double score_reaching(const char* entry, double threshold) const;
 
  private:
+  double score_bits(const char* entry, int len1) const;
+
   std::uint64_t where_[256];
   const char* key_;
   char ocr_flag_;

@@ -43,10 +43,11 @@ void copy_cell(const Table& table, int row, int column, char* value, std::size_t
   }
 }
 
-int tblLookup(TableRegistry* registry, const char* table_name, int column, const char* key,
-              char* value, std::size_t value_size, int search_mode) {
-  if (value != nullptr && value_size > 0) value[0] = '\0';
-  if (key == nullptr || key[0] == '\0' || value == nullptr) return kTblBadArgument;
+int tblLookupRow(TableRegistry* registry, const char* table_name, int column, const char* key,
+                 int search_mode, const Table** found, int* row) {
+  if (key == nullptr || key[0] == '\0' || found == nullptr || row == nullptr) {
+    return kTblBadArgument;
+  }
   Table* table = nullptr;
   const int rc = find_table(registry, table_name, &table);
   if (rc != kTblOk) return rc;
@@ -59,8 +60,20 @@ int tblLookup(TableRegistry* registry, const char* table_name, int column, const
     copy_text(upper_key, sizeof upper_key, key);
     key = str_upper(upper_key);
   }
-  const int row = find_row(table_data(*table), key, search_mode);
-  if (row < 0) return kTblKeyNotFound;
+  *row = find_row(table_data(*table), key, search_mode);
+  if (*row < 0) return kTblKeyNotFound;
+  *found = table;
+  return kTblOk;
+}
+
+int tblLookup(TableRegistry* registry, const char* table_name, int column, const char* key,
+              char* value, std::size_t value_size, int search_mode) {
+  if (value != nullptr && value_size > 0) value[0] = '\0';
+  if (value == nullptr) return kTblBadArgument;
+  const Table* table = nullptr;
+  int row = 0;
+  const int rc = tblLookupRow(registry, table_name, column, key, search_mode, &table, &row);
+  if (rc != kTblOk) return rc;
   copy_cell(*table, row, column, value, value_size);
   return kTblOk;
 }

@@ -99,7 +99,7 @@ int tblProx(TableRegistry* registry, const char* table_name, const char* key, do
   // The key is prepared once for all the rows.
   const KeyPattern pattern(key, d.ocr_flag, match_type);
   for (int row = range.first; row <= range.last; ++row) {
-    const double score = pattern.score(table->key(row));
+    const double score = pattern.score_reaching(table->key(row), threshold);
     if (score >= threshold) keep(d, static_cast<float>(score), row);
   }
   d.prox_status = kTblOk;

@@ -131,6 +131,10 @@ int tblFind(TableRegistry* registry, const char* table_name, const Table** table
 int tblLookup(TableRegistry* registry, const char* table_name, int column, const char* key,
               char* value, std::size_t value_size, int search_mode);
 
+// The lookup of tblLookup without the copy: the table and the 0-based row of key, for a
+// caller that reads several cells of the row. Same checks and status codes as tblLookup.
+int tblLookupRow(TableRegistry* registry, const char* table_name, int column, const char* key,
+                 int search_mode, const Table** table, int* row);
 // The cell of row (1-based) and column (1-based; 0 for the joined row).
 int tblGetCell(TableRegistry* registry, const char* table_name, int row, int column, char* value,
                std::size_t value_size);

@@ -178,7 +178,28 @@ double KeyPattern::score(const char* entry) const {
   if (!bit_parallel_ || entry_length > kMaxLength) {
     return tblScore(entry, key_, ocr_flag_, match_type_);
   }
-  const int len1 = static_cast<int>(entry_length);
+  return score_bits(entry, static_cast<int>(entry_length));
+}
+
+// The score grows with the number of common characters and shrinks with the transpositions,
+// in float arithmetic too; so the score of `most` common characters and none out of order
+// bounds every score the entry can have.
+double KeyPattern::score_reaching(const char* entry, double threshold) const {
+  if (!bit_parallel_) return tblScore(entry, key_, ocr_flag_, match_type_);
+  // The entry's length and its characters that occur in the key, in one walk.
+  int len1 = 0;
+  int present = 0;
+  for (; entry[len1] != '\0'; ++len1) {
+    if (len1 == kMaxLength) return tblScore(entry, key_, ocr_flag_, match_type_);
+    present += where_[upper(entry[len1])] != 0;
+  }
+  const int most = present < length_ ? present : length_;
+  if (most == 0) return 0.0;
+  if (jaro_score(static_cast<float>(most), 0.0f, len1, length_) < threshold) return 0.0;
+  return score_bits(entry, len1);
+}
+
+double KeyPattern::score_bits(const char* entry, int len1) const {
   if (len1 == length_ && str_nicmp(entry, key_, len1) == 0) return 900.0;
   if (len1 == 0) return 0.0;
   const int window = window_for(len1, length_);

@@ -94,6 +94,72 @@ TEST(SegmentStack, WordOperationsAgreeWithPlainBitsets) {
   }
 }
 
+// Bitmaps filled bit by bit hold few bits in a narrow range; combined with each other, with
+// full copies and complemented, every bit must still be found, wherever the ranges lie.
+TEST(SegmentStack, SparseBitmapsCombineAndScanLikePlainBitsets) {
+  std::mt19937 rng(11);
+  for (int round = 0; round < 200; ++round) {
+    const auto sparse = [&rng](uint32_t from, uint32_t span) {
+      Bits b;
+      const int count = static_cast<int>(rng() % 4);
+      for (int i = 0; i < count; ++i) b.set(from + rng() % span);
+      return b;
+    };
+    const uint32_t from_a = rng() % 8000;
+    const uint32_t from_b = rng() % 8000;
+    const Bits a = sparse(from_a, 64);
+    const Bits b = round % 5 == 0 ? Bits().set() : sparse(from_b, 64);
+    SegmentStack s;
+    s.reset();
+    ASSERT_TRUE(s.push_empty());
+    for (uint32_t bit : bits_of(a)) s.set_top_bit(bit);
+    if (round % 5 == 0) {
+      ASSERT_TRUE(s.push_copy(to_bytes(b).data()));
+    } else {
+      ASSERT_TRUE(s.push_empty());
+      for (uint32_t bit : bits_of(b)) s.set_top_bit(bit);
+    }
+    Bits want;
+    switch (round % 4) {
+      case 0:
+        ASSERT_TRUE(s.and_top());
+        want = a & b;
+        break;
+      case 1:
+        ASSERT_TRUE(s.or_top());
+        want = a | b;
+        break;
+      case 2:
+        ASSERT_TRUE(s.xor_top());
+        want = a ^ b;
+        break;
+      default:
+        ASSERT_TRUE(s.pop());
+        ASSERT_TRUE(s.complement_top());
+        want = ~a;
+        break;
+    }
+    ASSERT_EQ(drain(s), bits_of(want)) << "round " << round;
+    // A bit set after the scan began extends the range that the next scan looks at.
+    s.set_top_bit(8063);
+    s.set_top_bit(0);
+    want.set(8063).set(0);
+    EXPECT_EQ(drain(s), std::vector<uint32_t>()) << "the scan position stays at the end";
+    ASSERT_TRUE(s.push_empty());
+    ASSERT_TRUE(s.or_top());
+    EXPECT_EQ(drain(s), bits_of(want)) << "round " << round;
+    // Empty bitmaps pushed where others were hold nothing of them.
+    s.reset();
+    for (int i = 0; i < 5; ++i) {
+      ASSERT_TRUE(s.push_empty());
+      EXPECT_EQ(drain(s), std::vector<uint32_t>()) << "round " << round << " place " << i;
+      uint8_t bytes[1008];
+      s.copy_top(bytes);
+      EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 1008), std::vector<uint8_t>(1008, 0));
+    }
+  }
+}
+
 TEST(SegmentStack, NextBitScansFromTheStartAfterEveryChange) {
   SegmentStack s;
   s.reset();

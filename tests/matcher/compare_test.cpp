@@ -207,6 +207,18 @@ TEST_F(CompareTest, DatesBecomeDayNumbers) {
   EXPECT_EQ(day_number({"20000301", 8}, true, ctx), 365 * 200 + 59 + 1) << "February has 28";
   EXPECT_EQ(day_number({"2000AB01", 8}, true, ctx), 0);
   EXPECT_EQ(day_number({"200003", 6}, true, ctx), 0) << "too short for DATE8";
+  // A date of digits only is read at once, any other part by part. Characters next to the
+  // digits in the character set (and others sharing their nibbles) are no digits anywhere.
+  EXPECT_EQ(day_number({"99991231", 8}, true, ctx), 365 * 8199 + 334 + 31);
+  EXPECT_EQ(day_number({"19991231X", 8}, true, ctx), 365 * 199 + 334 + 31) << "eight only";
+  EXPECT_EQ(day_number({"2000 301", 8}, true, ctx), 365 * 200 + 59 + 1) << "month ' 3'";
+  for (int at = 0; at < 8; ++at) {
+    for (const char c : {'/', ':', '?', 'p', '@', '\x90', '\xB5'}) {
+      char text[9] = "20000301";
+      text[at] = c;
+      EXPECT_EQ(day_number({text, 8}, true, ctx), 0) << text;
+    }
+  }
 
   const MatchDef d8 = define(kDate8, 5);
   EXPECT_EQ(weigh(d8, "19990101", "19990101"), A);

@@ -1,5 +1,6 @@
 // The key prepared for a proximity search scores every entry exactly as tblScore does, on
-// random keys and entries of both cases, on both sides of the 64-character word.
+// random keys and entries of both cases, on both sides of the 64-character word, and skips
+// an entry only when its score stays below the search's threshold.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -44,8 +45,16 @@ TEST(KeyPatternTest, ScoresEveryEntryAsTblScore) {
     for (int e = 0; e < 20; ++e) {
       std::string entry = random_value(rnd, rnd.below(limit + 1), alphabet);
       if (e == 0) entry = key;
-      ASSERT_EQ(pattern.score(entry.c_str()), tblScore(entry.c_str(), key.c_str(), ocr, match_type))
+      const double score = tblScore(entry.c_str(), key.c_str(), ocr, match_type);
+      ASSERT_EQ(pattern.score(entry.c_str()), score)
           << "[" << entry << "] [" << key << "] " << ocr << " " << match_type;
+      // Below a threshold the score may be skipped (0), at or above it never; thresholds
+      // right at the score test the bound's rounding.
+      for (const double threshold : {1.0, 600.0, 700.0, 850.0, score, score + 0.001}) {
+        const double reaching = pattern.score_reaching(entry.c_str(), threshold);
+        ASSERT_TRUE(score >= threshold ? reaching == score : reaching == score || reaching == 0.0)
+            << "[" << entry << "] [" << key << "] " << threshold;
+      }
     }
   }
 }
