@@ -122,6 +122,16 @@ std::int16_t interval_weight(const MatchDef& def, const Weights& w, Text x, Text
                              bool parity, CompareContext& ctx);
 std::int16_t double_interval_weight(const MatchDef& def, const Weights& w, Text x,
                                     const Text cand[4], CompareContext& ctx);
+// The match key number of an interval comparison, tested and read once for both ranges of
+// a D_INT, or once for every candidate of a case.
+struct IntervalValue {
+  bool missing = false;
+  Reading reading;
+};
+IntervalValue interval_value(const MatchDef& def, Text x);
+std::int16_t double_interval_weight(const MatchDef& def, const Weights& w,
+                                    const IntervalValue& value, const Text cand[4],
+                                    CompareContext& ctx);
 std::int16_t int_to_int_weight(const MatchDef& def, const Weights& w, Text mk_low, Text mk_high,
                                Text cand_low, Text cand_high, CompareContext& ctx);
 std::int16_t distance_weight(const MatchDef& def, const Weights& w, Text x1, Text y1, Text x2,

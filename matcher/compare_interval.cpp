@@ -38,28 +38,23 @@ float percent_of(long long part, long long whole) {
 
 }  // namespace
 
-namespace {
-
-// The match key number of an interval comparison, tested and read once for both ranges of
-// a D_INT.
-struct IntervalValue {
-  bool missing = false;
-  Reading reading;
-};
-
 IntervalValue interval_value(const MatchDef& def, Text x) {
   return IntervalValue{is_missing(x, def.mk_missing, true), read_value(x)};
 }
 
+namespace {
+
 std::int16_t weight_in_range(const MatchDef& def, const Weights& w, const IntervalValue& x,
                              Text low, Text high, bool parity, CompareContext& ctx) {
-  const bool low_missing = is_missing(low, def.cand_missing, true);
+  // Each value is read once; the tests below use its reading. By code S the value is
+  // missing when it is blank, which the reading tells.
+  const Reading low_reading = read_value(low);
+  const bool low_missing =
+      def.cand_missing == 'S' ? low_reading.blank : is_missing(low, def.cand_missing, true);
   ctx.mk_missing = x.missing && !low_missing;
   ctx.cand_missing = low_missing && !x.missing;
   ctx.both_missing = x.missing && low_missing;
   if (x.missing || low_missing) return w.middle;
-  // Each value is read once; the tests below use its reading.
-  const Reading low_reading = read_value(low);
   Range r;
   if (!read_range(low_reading, read_value(high), def.mode, &r)) return w.middle;
   const Reading& x_reading = x.reading;
@@ -100,7 +95,12 @@ std::int16_t interval_weight(const MatchDef& def, const Weights& w, Text x, Text
 
 std::int16_t double_interval_weight(const MatchDef& def, const Weights& w, Text x,
                                     const Text cand[4], CompareContext& ctx) {
-  const IntervalValue value = interval_value(def, x);
+  return double_interval_weight(def, w, interval_value(def, x), cand, ctx);
+}
+
+std::int16_t double_interval_weight(const MatchDef& def, const Weights& w,
+                                    const IntervalValue& value, const Text cand[4],
+                                    CompareContext& ctx) {
   const std::int16_t left = weight_in_range(def, w, value, cand[0], cand[1], false, ctx);
   if (left > w.middle) {
     ctx.side = kSideLeft;

@@ -16,6 +16,8 @@ PreparedKind kind_of(std::int16_t type) {
       return PreparedKind::kUncert;
     case kDate8:
       return PreparedKind::kDate8;
+    case kDoubleInterval:
+      return PreparedKind::kDoubleRange;
     case kPrefix:
     case kNum:
     case kAbs:
@@ -36,20 +38,29 @@ void prepare_def(const MatchDef& def, const char* mk_record, int record_length,
   p.kind = kind_of(def.type);
   if (p.kind == PreparedKind::kGeneric) return;
   p.w = weights_of(def);
-  if (def.cand_fields != 1) {
+  const int fields = p.kind == PreparedKind::kDoubleRange ? 4 : 1;
+  if (def.cand_fields != fields) {
     p.kind = PreparedKind::kGeneric;
     return;
   }
+  for (int i = 0; i < fields; ++i) {
+    const int start = def.cand[i].start;
+    const int length = def.cand[i].length;
+    if (start < 0 || length < 0 || start + length > record_length) {
+      p.kind = PreparedKind::kOutside;
+      return;
+    }
+  }
   const int start = def.cand[0].start;
   const int length = def.cand[0].length;
-  if (start < 0 || length < 0 || start + length > record_length) {
-    p.kind = PreparedKind::kOutside;
-    return;
-  }
   p.cand_start = start;
   p.cand_length = length;
   p.mk = Text{mk_record + def.mk.start, def.mk.length};
   if (p.kind == PreparedKind::kSingleValue) return;
+  if (p.kind == PreparedKind::kDoubleRange) {
+    p.number = interval_value(def, p.mk);
+    return;
+  }
   const bool text = is_text_type(def.type);
   if (text) p.mk = trim_trailing(p.mk);
   p.mk_missing = is_missing(p.mk, def.mk_missing, !text);
@@ -112,6 +123,8 @@ std::int16_t date8_weight(const PreparedDef& p, const MatchDef& def, Text cand,
   return weight_math::by_tolerance(p.w, d, def.param);
 }
 
+Text piece(const char* record, const Span& span) { return Text{record + span.start, span.length}; }
+
 }  // namespace
 
 void prepare_key(const Rules& rules, int record_length, const CompareContext& ctx,
@@ -146,6 +159,11 @@ std::int16_t prepared_weight(const PreparedKey& key, int v, const MatchDef& def,
       return uncert_prepared(key, p, def, cand, ctx);
     case PreparedKind::kDate8:
       return date8_weight(p, def, cand, ctx);
+    case PreparedKind::kDoubleRange: {
+      const Text ranges[4] = {cand, piece(cand_record, def.cand[1]),
+                              piece(cand_record, def.cand[2]), piece(cand_record, def.cand[3])};
+      return double_interval_weight(def, p.w, p.number, ranges, ctx);
+    }
     default:
       return compare_values(def.type, def, p.w, p.mk, cand, ctx);
   }

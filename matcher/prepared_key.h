@@ -20,6 +20,7 @@ enum class PreparedKind : std::int16_t {
   kUncert,       // UNCERT
   kDate8,        // DATE8
   kSingleValue,  // another single-value type, straight to compare_values
+  kDoubleRange,  // D_INT
 };
 
 struct PreparedDef {
@@ -30,6 +31,7 @@ struct PreparedDef {
   int cand_start = 0;
   int cand_length = 0;
   long long mk_days = 0;  // DATE8
+  IntervalValue number;   // D_INT
   int pattern = -1;       // UNCERT: the pattern slot of mk, -1 for none
 };
 

@@ -78,6 +78,15 @@ void fill_record(Lcg& rnd, char* record, const std::string& letters) {
   record[kRecordLength] = '\0';
 }
 
+// D_INT of a four-character match key number against the candidate's ranges at 0, 4, 8, 12.
+MatchDef double_range(std::int16_t mode, char missing) {
+  MatchDef d = define(kDoubleInterval, 22, 0, 4, missing);
+  d.mode = mode;
+  d.cand_fields = 4;
+  for (int i = 0; i < 4; ++i) d.cand[i] = {static_cast<std::int16_t>(4 * i), 4};
+  return d;
+}
+
 TEST(PreparedKeyTest, WeightsAndMissingFlagsEqualTheGenericComparison) {
   std::vector<MatchDef> defs = {
       define(kChar, 0, 0, 6, 'S'),
@@ -91,6 +100,9 @@ TEST(PreparedKeyTest, WeightsAndMissingFlagsEqualTheGenericComparison) {
       define(kNum, 22, 22, 4, 'N'),
       define(kChar, 38, 38, 1, 'S'),
       define(kChar, 38, 39, 2, 'S'),  // the candidate field runs past the record
+      double_range(kZeroVal, 'S'),
+      double_range(kZeroNul, 'Z'),
+      double_range(kZeroVal, 'N'),
   };
   Rules rules;
   rules.var_count = static_cast<std::int16_t>(defs.size() + 1);  // one variable without MATCH
@@ -123,6 +135,8 @@ TEST(PreparedKeyTest, WeightsAndMissingFlagsEqualTheGenericComparison) {
         ASSERT_EQ(got.mk_missing, expected.mk_missing) << v;
         ASSERT_EQ(got.cand_missing, expected.cand_missing) << v;
         ASSERT_EQ(got.both_missing, expected.both_missing) << v;
+        ASSERT_EQ(got.side, expected.side) << v;
+        ASSERT_EQ(got.position, expected.position) << v;
       }
     }
   }
