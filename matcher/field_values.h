@@ -100,7 +100,10 @@ inline Reading read_value(Text v) {
     r.numeric = negative;  // a plus sign is read, but is not a numeric character
     ++i;
   }
+  // Nine digits stay below the limit; only further ones need the bound.
   long long value = 0;
+  const int unbounded_end = n - i > 9 ? i + 9 : n;
+  for (; i < unbounded_end && field_detail::is_digit(d[i]); ++i) value = value * 10 + (d[i] - '0');
   for (; i < n && field_detail::is_digit(d[i]); ++i) {
     value = value * 10 + (d[i] - '0');
     if (value > field_detail::kReadingLimit) value = field_detail::kReadingLimit;
