@@ -36,24 +36,23 @@ int score_by_pattern(const std::uint64_t* where, Text a, Text b) {
   const auto* ua = reinterpret_cast<const unsigned char*>(a.data);
   const auto* ub = reinterpret_cast<const unsigned char*>(b.data);
   // The window of a position j of b holds the positions i of a with i - window <= j <
-  // i + window, that is [j - window + 1, j + window]: below_end holds the positions below its
-  // end, before_start those below its start. Positions past a's end never occur in where, so
-  // the end needs no clipping. The common characters of b are kept in order in common_b;
-  // those of a are the positions taken. Every character meets the same partner as when a
-  // is walked against b's positions, so the score is that of the plain walk.
+  // i + window, that is [j - window + 1, j + window], clipped at 0: in_window. Moving to the
+  // next position shifts it up by one, keeping position 0 while the start is still below it.
+  // Positions past a's end never occur in where, so the end needs no clipping. The common
+  // characters of b are kept in order in common_b; those of a are the positions taken. Every
+  // character meets the same partner as when a is walked against b's positions, so the score
+  // is that of the plain walk.
   const int window = window_of(la, lb);
-  std::uint64_t below_end = (1ULL << (window + 1)) - 1;
-  std::uint64_t before_start = 0;
+  std::uint64_t in_window = (1ULL << (window + 1)) - 1;
   std::uint64_t taken_a = 0;
   unsigned char common_b[kBitsMax];
   int common = 0;
   for (int j = 0; j < lb; ++j) {
-    const std::uint64_t open = where[ub[j]] & below_end & ~before_start & ~taken_a;
+    const std::uint64_t open = where[ub[j]] & in_window & ~taken_a;
     taken_a |= open & (0 - open);
     common_b[common] = ub[j];
     common += open != 0;
-    below_end = (below_end << 1) | 1;
-    if (j + 1 >= window) before_start = (before_start << 1) | 1;
+    in_window = (in_window << 1) | static_cast<std::uint64_t>(j + 1 < window);
   }
   if (common == 0) return 0;
 
