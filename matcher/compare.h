@@ -129,8 +129,10 @@ struct IntervalValue {
   Reading reading;
 };
 IntervalValue interval_value(const MatchDef& def, Text x);
+// With wide, the eight bytes that end where each candidate value ends are readable, so that
+// short numbers can be read as one word.
 std::int16_t double_interval_weight(const MatchDef& def, const Weights& w,
-                                    const IntervalValue& value, const Text cand[4],
+                                    const IntervalValue& value, const Text cand[4], bool wide,
                                     CompareContext& ctx);
 std::int16_t int_to_int_weight(const MatchDef& def, const Weights& w, Text mk_low, Text mk_high,
                                Text cand_low, Text cand_high, CompareContext& ctx);

@@ -59,6 +59,8 @@ void prepare_def(const MatchDef& def, const char* mk_record, int record_length,
   if (p.kind == PreparedKind::kSingleValue) return;
   if (p.kind == PreparedKind::kDoubleRange) {
     p.number = interval_value(def, p.mk);
+    p.wide = true;
+    for (int i = 0; i < 4; ++i) p.wide = p.wide && def.cand[i].start + def.cand[i].length >= 8;
     return;
   }
   const bool text = is_text_type(def.type);
@@ -162,7 +164,7 @@ std::int16_t prepared_weight(const PreparedKey& key, int v, const MatchDef& def,
     case PreparedKind::kDoubleRange: {
       const Text ranges[4] = {cand, piece(cand_record, def.cand[1]),
                               piece(cand_record, def.cand[2]), piece(cand_record, def.cand[3])};
-      return double_interval_weight(def, p.w, p.number, ranges, ctx);
+      return double_interval_weight(def, p.w, p.number, ranges, p.wide, ctx);
     }
     default:
       return compare_values(def.type, def, p.w, p.mk, cand, ctx);

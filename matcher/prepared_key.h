@@ -32,6 +32,7 @@ struct PreparedDef {
   int cand_length = 0;
   long long mk_days = 0;  // DATE8
   IntervalValue number;   // D_INT
+  bool wide = false;      // D_INT: every candidate end lies 8 or more bytes into the record
   int pattern = -1;       // UNCERT: the pattern slot of mk, -1 for none
 };
 

@@ -47,13 +47,16 @@ MatchDef define(std::int16_t type, int mk_start, int cand_start, int length, cha
 }
 
 // A field of a few letters and digits with blanks anywhere; one field in eight all blank,
-// zeros or nines, so that every missing code meets its own values.
+// zeros or nines, so that every missing code meets its own values, and one in four numbers
+// of four characters, blanks first.
 void fill_field(Lcg& rnd, char* field, int length) {
   static const char kAlphabet[] = "AAB  C0129-";
   const int kind = rnd.below(8);
   for (int i = 0; i < length; ++i) {
     if (kind == 0) {
       field[i] = " 09"[rnd.below(3) == 0 ? 0 : length % 3];
+    } else if (kind < 3) {
+      field[i] = i % 4 < rnd.below(4) ? ' ' : static_cast<char>('0' + rnd.below(10));
     } else {
       field[i] = kAlphabet[rnd.below(sizeof kAlphabet - 1)];
     }
@@ -78,12 +81,13 @@ void fill_record(Lcg& rnd, char* record, const std::string& letters) {
   record[kRecordLength] = '\0';
 }
 
-// D_INT of a four-character match key number against the candidate's ranges at 0, 4, 8, 12.
+// D_INT of a four-character match key number against the candidate's ranges at 8, 12, 16,
+// 20 (far enough into the record to be read as words).
 MatchDef double_range(std::int16_t mode, char missing) {
   MatchDef d = define(kDoubleInterval, 22, 0, 4, missing);
   d.mode = mode;
   d.cand_fields = 4;
-  for (int i = 0; i < 4; ++i) d.cand[i] = {static_cast<std::int16_t>(4 * i), 4};
+  for (int i = 0; i < 4; ++i) d.cand[i] = {static_cast<std::int16_t>(8 + 4 * i), 4};
   return d;
 }
 
