@@ -88,7 +88,7 @@ TEST(StandardizerRegressions, MiddlePatternStartFailsToTheNextPattern) {
 // the two disagreed (here the header makes ";" an ordinary character, so the table service
 // sees a field that the compiler's reading skipped as a comment), the layout was longer than
 // the key buffer and every record overran it. The key buffer now takes the layout's length
-// and names. (fuzz/regressions/standardizer/open-key-buffer-shorter-than-layout)
+// and names. (fuzz/regressions/standardizer/key-buffer-shorter-than-layout)
 TEST(StandardizerRegressions, KeyBufferHoldsTheWholeLayout) {
   test::MemFs fs;
   test::ConsoleCapture console;
