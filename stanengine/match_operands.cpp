@@ -33,7 +33,7 @@ int search_start(const RunState& r, int k) {
 }
 
 void clear_binding(RunState& r, int k, int start) {
-  r.bind[k] = Binding{static_cast<short>(start), 0, {}, 0, -1};
+  reset_binding(r.bind[k], start);
 }
 
 bool is_single_token(const Pattern& p, int k) {

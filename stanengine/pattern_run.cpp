@@ -102,7 +102,7 @@ void begin_pattern(RunState& r, int p) {
   r.pattern = p;
   r.pat = r.program->patterns[p];
   for (int k = 0; k < kMaxOperands; ++k) {
-    r.bind[k] = Binding{0, 0, {}, 0, -1};
+    reset_binding(r.bind[k], 0);
     r.field_text[k][0] = '\0';
     r.universal_stop[k] = -1;
   }

@@ -27,6 +27,16 @@ struct Binding {
   short last;
 };
 
+// Empties a binding that begins looking at token `start`. Only the bound tokens
+// (token[0] to token[count - 1]) are ever read, so the rest of the array is left as it is.
+inline void reset_binding(Binding& b, int start) {
+  b.start = static_cast<short>(start);
+  b.count = 0;
+  b.token[0] = 0;
+  b.first = 0;
+  b.last = -1;
+}
+
 // A search of the current pattern that failed: the operand whose search it was, entered in
 // sequence at a token, ran the rest of the pattern and came back empty. Kept per operand and
 // entry token (search_memo.cpp).
