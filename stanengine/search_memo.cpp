@@ -46,10 +46,6 @@ void new_search_attempt(RunState& r) {
   }
 }
 
-void binding_rewritten(RunState& r, int k) {
-  if (k >= 0 && k < kMaxOperands) r.memo.rewrite_time[k] = ++r.memo.clock;
-}
-
 bool search_known_to_fail(RunState& r, int k, int at) {
   if (!valid_entry(r, k, at)) return false;
   SearchMemo& m = r.memo;
