@@ -66,6 +66,13 @@ int similarity_score(Text a, Text b, char* marks);
 // The same score by the plain character-by-character walk, always in the marker space.
 int similarity_score_plain(Text a, Text b, char* marks);
 
+// The bit-parallel form in two steps, for a value a that meets many values b: the pattern of
+// a (for every character, the word of its positions in a) is built once, then scored against
+// each b. Both values of 1 to 64 characters; where must be right for every character of b.
+inline constexpr int kPatternEntries = 256;
+void build_pattern(Text a, std::uint64_t* where);
+int score_by_pattern(const std::uint64_t* where, Text a, Text b);
+
 // Shared arithmetic, exposed for the comparison files.
 namespace weight_math {
 
@@ -109,10 +116,24 @@ inline bool pair_missing(Text mk, char mk_code, Text cand, char cand_code, bool 
 
 std::int16_t uncert_weight(const MatchDef& def, const Weights& w, Text mk, Text cand,
                            CompareContext& ctx);
+// The UNCERT weight of a similarity score (0 to 900), for values that are not equal.
+std::int16_t uncert_weight_of_score(const MatchDef& def, const Weights& w, int score);
 std::int16_t interval_weight(const MatchDef& def, const Weights& w, Text x, Text low, Text high,
                              bool parity, CompareContext& ctx);
 std::int16_t double_interval_weight(const MatchDef& def, const Weights& w, Text x,
                                     const Text cand[4], CompareContext& ctx);
+// The match key number of an interval comparison, tested and read once for both ranges of
+// a D_INT, or once for every candidate of a case.
+struct IntervalValue {
+  bool missing = false;
+  Reading reading;
+};
+IntervalValue interval_value(const MatchDef& def, Text x);
+// With wide, the eight bytes that end where each candidate value ends are readable, so that
+// short numbers can be read as one word.
+std::int16_t double_interval_weight(const MatchDef& def, const Weights& w,
+                                    const IntervalValue& value, const Text cand[4], bool wide,
+                                    CompareContext& ctx);
 std::int16_t int_to_int_weight(const MatchDef& def, const Weights& w, Text mk_low, Text mk_high,
                                Text cand_low, Text cand_high, CompareContext& ctx);
 std::int16_t distance_weight(const MatchDef& def, const Weights& w, Text x1, Text y1, Text x2,

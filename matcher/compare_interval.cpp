@@ -38,30 +38,32 @@ float percent_of(long long part, long long whole) {
 
 }  // namespace
 
-namespace {
-
-// The match key number of an interval comparison, tested and read once for both ranges of
-// a D_INT.
-struct IntervalValue {
-  bool missing = false;
-  Reading reading;
-};
-
 IntervalValue interval_value(const MatchDef& def, Text x) {
   return IntervalValue{is_missing(x, def.mk_missing, true), read_value(x)};
 }
 
+namespace {
+
+// A range end: with wide, the eight bytes that end where the value ends are readable.
+Reading read_end(Text v, bool wide) {
+  Reading r;
+  if (wide && read_short_number(v, &r)) return r;
+  return read_value(v);
+}
+
 std::int16_t weight_in_range(const MatchDef& def, const Weights& w, const IntervalValue& x,
-                             Text low, Text high, bool parity, CompareContext& ctx) {
-  const bool low_missing = is_missing(low, def.cand_missing, true);
+                             Text low, Text high, bool parity, bool wide, CompareContext& ctx) {
+  // Each value is read once; the tests below use its reading. By code S the value is
+  // missing when it is blank, which the reading tells.
+  const Reading low_reading = read_end(low, wide);
+  const bool low_missing =
+      def.cand_missing == 'S' ? low_reading.blank : is_missing(low, def.cand_missing, true);
   ctx.mk_missing = x.missing && !low_missing;
   ctx.cand_missing = low_missing && !x.missing;
   ctx.both_missing = x.missing && low_missing;
   if (x.missing || low_missing) return w.middle;
-  // Each value is read once; the tests below use its reading.
-  const Reading low_reading = read_value(low);
   Range r;
-  if (!read_range(low_reading, read_value(high), def.mode, &r)) return w.middle;
+  if (!read_range(low_reading, read_end(high, wide), def.mode, &r)) return w.middle;
   const Reading& x_reading = x.reading;
   const long long value = x_reading.value;
   if (def.mode == kZeroVal && x_reading.blank) return w.middle;
@@ -95,18 +97,23 @@ std::int16_t weight_in_range(const MatchDef& def, const Weights& w, const Interv
 
 std::int16_t interval_weight(const MatchDef& def, const Weights& w, Text x, Text low, Text high,
                              bool parity, CompareContext& ctx) {
-  return weight_in_range(def, w, interval_value(def, x), low, high, parity, ctx);
+  return weight_in_range(def, w, interval_value(def, x), low, high, parity, false, ctx);
 }
 
 std::int16_t double_interval_weight(const MatchDef& def, const Weights& w, Text x,
                                     const Text cand[4], CompareContext& ctx) {
-  const IntervalValue value = interval_value(def, x);
-  const std::int16_t left = weight_in_range(def, w, value, cand[0], cand[1], false, ctx);
+  return double_interval_weight(def, w, interval_value(def, x), cand, false, ctx);
+}
+
+std::int16_t double_interval_weight(const MatchDef& def, const Weights& w,
+                                    const IntervalValue& value, const Text cand[4], bool wide,
+                                    CompareContext& ctx) {
+  const std::int16_t left = weight_in_range(def, w, value, cand[0], cand[1], false, wide, ctx);
   if (left > w.middle) {
     ctx.side = kSideLeft;
     return left;
   }
-  const std::int16_t right = weight_in_range(def, w, value, cand[2], cand[3], false, ctx);
+  const std::int16_t right = weight_in_range(def, w, value, cand[2], cand[3], false, wide, ctx);
   if (right > w.middle) ctx.side = kSideRight;
   return right;
 }

@@ -100,7 +100,10 @@ inline Reading read_value(Text v) {
     r.numeric = negative;  // a plus sign is read, but is not a numeric character
     ++i;
   }
+  // Nine digits stay below the limit; only further ones need the bound.
   long long value = 0;
+  const int unbounded_end = n - i > 9 ? i + 9 : n;
+  for (; i < unbounded_end && field_detail::is_digit(d[i]); ++i) value = value * 10 + (d[i] - '0');
   for (; i < n && field_detail::is_digit(d[i]); ++i) {
     value = value * 10 + (d[i] - '0');
     if (value > field_detail::kReadingLimit) value = field_detail::kReadingLimit;
@@ -111,6 +114,53 @@ inline Reading read_value(Text v) {
     r.numeric = field_detail::is_digit(c) || c == ' ' || c == '-' || c == '.';
   }
   return r;
+}
+
+namespace field_detail {
+
+// 0x80 in every byte of v that is not zero, 0 in the others.
+inline std::uint64_t nonzero_bytes(std::uint64_t v) {
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+  return (((v & kLow7) + kLow7) | v) & ~kLow7;
+}
+
+}  // namespace field_detail
+
+// read_value for a value of 1 to 8 characters of blanks followed by digits, all read as one
+// word: the eight bytes that end where the value ends must be readable (its record holds
+// them). False for any other value, which read_value then reads.
+inline bool read_short_number(Text v, Reading* out) {
+  if constexpr (std::endian::native != std::endian::little) return false;
+  const int n = v.length;
+  if (n < 1 || n > 8) return false;
+  std::uint64_t x = 0;
+  std::memcpy(&x, v.data + n - 8, sizeof x);
+  // The value's characters are the top n bytes, its first character the lowest of them.
+  const std::uint64_t field = n == 8 ? ~0ULL : ~((1ULL << (8 * (8 - n))) - 1);
+  const std::uint64_t high_nibble_not_3 = (x & 0xF0F0F0F0F0F0F0F0ULL) ^ 0x3030303030303030ULL;
+  const std::uint64_t low_nibble_over_9 =
+      ((x & 0x0F0F0F0F0F0F0F0FULL) + 0x0606060606060606ULL) & 0xF0F0F0F0F0F0F0F0ULL;
+  const std::uint64_t not_digit =
+      field_detail::nonzero_bytes(high_nibble_not_3 | low_nibble_over_9) & field;
+  const std::uint64_t not_blank =
+      field_detail::nonzero_bytes(x ^ field_detail::kEightBlanks) & field;
+  if ((not_digit & not_blank) != 0) return false;  // neither a digit nor a blank
+  if (not_blank == 0) {
+    *out = Reading{};
+    return true;
+  }
+  // Every blank must stand before the first digit.
+  if (not_digit != 0 && 63 - std::countl_zero(not_digit) > std::countr_zero(not_blank)) {
+    return false;
+  }
+  // Blanks have a low nibble of 0 and count as leading zeros; digits are joined pairwise,
+  // then by fours, then by eights.
+  std::uint64_t d = x & 0x0F0F0F0F0F0F0F0FULL & field;
+  d = (d * 10 + (d >> 8)) & 0x00FF00FF00FF00FFULL;
+  d = (d * 100 + (d >> 16)) & 0x0000FFFF0000FFFFULL;
+  d = (d * 10000 + (d >> 32)) & 0xFFFFFFFFULL;
+  *out = Reading{static_cast<long long>(d), true, false};
+  return true;
 }
 
 // Every character is a digit or a blank (the count fields of arrays).

@@ -2,6 +2,7 @@
 
 #include "frame/memory.h"
 #include "matcher/compare.h"
+#include "matcher/prepared_key.h"
 
 namespace tovr {
 namespace {
@@ -44,22 +45,29 @@ std::int16_t total_of(long long sum) {
   return static_cast<std::int16_t>(sum);
 }
 
-void score_one(MatchCase& c, const MatchControl& mc, const char* record, int k) {
-  const Rules& rules = *c.rules;
-  ScoreEntry& entry = score_entry(c, k - 1);
-  entry.total = 0;
-  entry.rank = static_cast<std::int16_t>(k);
+CompareContext context_of(const MatchCase& c, const MatchControl& mc) {
   CompareContext ctx;
   ctx.base_year = mc.base_year;
   ctx.pivot = mc.pivot;
   ctx.marks = c.marks;
   ctx.marks_size = c.marks_size;
+  return ctx;
+}
+
+void score_one(MatchCase& c, const MatchControl& mc, const char* record, int k) {
+  const Rules& rules = *c.rules;
+  ScoreEntry& entry = score_entry(c, k - 1);
+  entry.total = 0;
+  entry.rank = static_cast<std::int16_t>(k);
+  CompareContext ctx = context_of(c, mc);
+  const PreparedKey& key = *c.key;
+  const int record_length = c.list->record_length;
   long long sum = 0;
   for (int v = 0; v < rules.var_count; ++v) {
     const MatchDef* def = rules.defs[v];
     if (def == nullptr) continue;
     ctx.freq_mode = def->freq_flag == 'N' ? 0 : rules.freq_mode;
-    sum += field_weight(*def, rules.mk_record, record, c.list->record_length, ctx);
+    sum += prepared_weight(key, v, *def, rules.mk_record, record, record_length, ctx);
   }
   entry.total = total_of(entry.total + sum);
   entry.position = ctx.position;
@@ -119,6 +127,7 @@ void free_case(MatchCase* c) {
   for (int i = 0; i < c->chunk_count; ++i) destroy(c->chunks[i]);
   mem_free(c->chunks);
   mem_free(c->marks);
+  destroy(c->key);
   destroy(c);
 }
 
@@ -140,6 +149,9 @@ ScoreEntry& score_entry(const MatchCase& c, int index) {
 bool score_candidates(MatchCase& c, const MatchControl& mc) {
   if (!ensure_scores(c, c.count)) return false;
   if (!ensure_marks(c, c.rules->mk_length + c.list->record_length)) return false;
+  if (c.key == nullptr) c.key = make<PreparedKey>();
+  if (c.key == nullptr) return false;
+  prepare_key(*c.rules, c.list->record_length, context_of(c, mc), *c.key);
   int k = 1;
   for (const CandBlock* b = c.list; b != nullptr && k <= c.count; b = b->next) {
     const int used = b->capacity - b->free_slots;

@@ -8,6 +8,8 @@
 
 namespace tovr {
 
+struct PreparedKey;
+
 inline constexpr int kMaxLists = 10;
 inline constexpr int kMaxCases = 10;
 inline constexpr int kFirstBlockSlots = 50;
@@ -55,6 +57,8 @@ struct MatchCase {
   // Marker space of the string comparator, kept when the case is reused.
   char* marks = nullptr;
   int marks_size = 0;
+  // The match key side of the current run, kept when the case is reused.
+  PreparedKey* key = nullptr;
 };
 
 struct ListSlot {

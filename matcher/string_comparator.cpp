@@ -28,44 +28,60 @@ int score_of(int common, int out_of_order, int la, int lb) {
   return 300 * (common - half) / common + 300 * common / lb + 300 * common / la;
 }
 
-// Both values of 1 to 64 characters.
-int similarity_score_bits(Text a, Text b) {
+}  // namespace
+
+int score_by_pattern(const std::uint64_t* where, Text a, Text b) {
   const int la = a.length;
   const int lb = b.length;
   const auto* ua = reinterpret_cast<const unsigned char*>(a.data);
   const auto* ub = reinterpret_cast<const unsigned char*>(b.data);
-  // Only the entries of characters that occur in a or b are cleared and read.
-  std::uint64_t where[256];
-  for (int i = 0; i < la; ++i) where[ua[i]] = 0;
-  for (int j = 0; j < lb; ++j) where[ub[j]] = 0;
-  for (int j = 0; j < lb; ++j) where[ub[j]] |= 1ULL << j;
-
-  // The window of position i is [i - window, i + window): below_end holds the positions
-  // below its end, before_start those below its start. Positions past b's end never occur
-  // in where, so the end needs no clipping. The common characters of a are kept in order in
-  // common_a; those of b are the positions taken.
+  // The window of a position j of b holds the positions i of a with i - window <= j <
+  // i + window, that is [j - window + 1, j + window], clipped at 0: in_window. Moving to the
+  // next position shifts it up by one, keeping position 0 while the start is still below it.
+  // Positions past a's end never occur in where, so the end needs no clipping. The common
+  // characters of b are kept in order in common_b; those of a are the positions taken. Every
+  // character meets the same partner as when a is walked against b's positions, so the score
+  // is that of the plain walk.
   const int window = window_of(la, lb);
-  std::uint64_t below_end = (1ULL << window) - 1;
-  std::uint64_t before_start = 0;
-  std::uint64_t taken_b = 0;
-  unsigned char common_a[kBitsMax];
+  std::uint64_t in_window = (1ULL << (window + 1)) - 1;
+  std::uint64_t taken_a = 0;
+  unsigned char common_b[kBitsMax];
   int common = 0;
-  for (int i = 0; i < la; ++i) {
-    const std::uint64_t open = where[ua[i]] & below_end & ~before_start & ~taken_b;
-    taken_b |= open & (0 - open);
-    common_a[common] = ua[i];
+  for (int j = 0; j < lb; ++j) {
+    const std::uint64_t open = where[ub[j]] & in_window & ~taken_a;
+    taken_a |= open & (0 - open);
+    common_b[common] = ub[j];
     common += open != 0;
-    below_end = (below_end << 1) | 1;
-    if (i >= window) before_start = (before_start << 1) | 1;
+    in_window = (in_window << 1) | static_cast<std::uint64_t>(j + 1 < window);
   }
   if (common == 0) return 0;
 
   int out_of_order = 0;
   for (int k = 0; k < common; ++k) {
-    out_of_order += common_a[k] != ub[std::countr_zero(taken_b)];
-    taken_b &= taken_b - 1;
+    out_of_order += common_b[k] != ua[std::countr_zero(taken_a)];
+    taken_a &= taken_a - 1;
   }
   return score_of(common, out_of_order, la, lb);
+}
+
+void build_pattern(Text a, std::uint64_t* where) {
+  std::memset(where, 0, sizeof(std::uint64_t) * kPatternEntries);
+  const auto* ua = reinterpret_cast<const unsigned char*>(a.data);
+  for (int i = 0; i < a.length; ++i) where[ua[i]] |= 1ULL << i;
+}
+
+namespace {
+
+// Both values of 1 to 64 characters: only the entries of characters that occur in a or b
+// are cleared and read.
+int similarity_score_bits(Text a, Text b) {
+  const auto* ua = reinterpret_cast<const unsigned char*>(a.data);
+  const auto* ub = reinterpret_cast<const unsigned char*>(b.data);
+  std::uint64_t where[kPatternEntries];
+  for (int i = 0; i < a.length; ++i) where[ua[i]] = 0;
+  for (int j = 0; j < b.length; ++j) where[ub[j]] = 0;
+  for (int i = 0; i < a.length; ++i) where[ua[i]] |= 1ULL << i;
+  return score_by_pattern(where, a, b);
 }
 
 }  // namespace
@@ -123,7 +139,10 @@ std::int16_t uncert_weight(const MatchDef& def, const Weights& w, Text mk, Text 
   // The context's marker space is sized for the longest values of the rules and records;
   // values that would not fit cannot be judged and count as missing.
   if (mk.length + cand.length > ctx.marks_size) return w.middle;
-  const int score = similarity_score(mk, cand, ctx.marks);
+  return uncert_weight_of_score(def, w, similarity_score(mk, cand, ctx.marks));
+}
+
+std::int16_t uncert_weight_of_score(const MatchDef& def, const Weights& w, int score) {
   if (score == 0) return w.disagree;
   const long long above_param = weight_math::truncate(static_cast<float>(score) - def.param);
   const long long span = weight_math::truncate(def.param - 900.0f);

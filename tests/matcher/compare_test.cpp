@@ -238,6 +238,16 @@ TEST_F(CompareTest, CntCountsDifferingPositions) {
   EXPECT_EQ(weigh(d, "ABCD", "AB"), 316 - 1264 / 3) << "ended positions count";
   EXPECT_EQ(weigh(d, "ABCD", "WXYZ"), D);
   EXPECT_EQ(weigh(d, "AB  ", "AB"), 316 - 1264 / 3) << "no blank trimming";
+  // Longer values: differences at both ends of an eight-character word, and in a high bit.
+  const MatchDef wide = define(kCnt, 20);
+  EXPECT_EQ(weigh(wide, "ABCDEFGHIJKLMNOPQ", "ABCDEFGHIJKLMNOPQ"), A);
+  EXPECT_EQ(weigh(wide, "ABCDEFGHIJKLMNOPQ", "xBCDEFGxIJKLMNOPx"), 316 - 632 * 3 / 21);
+  EXPECT_EQ(weigh(wide, "ABCDEFGHIJ",
+                  "\xC1"
+                  "BCDEFGHIJ"),
+            316 - 632 / 21);
+  EXPECT_EQ(weigh(wide, "ABCDEFGHIJ", "ABCDEFGHIJKLM"), 316 - 632 * 3 / 21);
+  EXPECT_EQ(weigh(wide, "ABCDEFGHIJKLM", "ABCDEFGH"), 316 - 632 * 5 / 21);
 }
 
 class IntervalTest : public CompareTest {

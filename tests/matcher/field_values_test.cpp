@@ -1,6 +1,6 @@
 // Fast forms of the value helpers against their plain twins on random values: trailing
-// blanks dropped a word at a time, day numbers of dates written in digits only, and the
-// one-pass reading of a number with its tests.
+// blanks dropped a word at a time, day numbers of dates written in digits only, the
+// one-pass reading of a number with its tests, and short numbers read as one word.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -95,6 +95,35 @@ TEST(FieldValuesTest, OneReadingGivesTheNumberAndBothTests) {
     ASSERT_EQ(r.numeric, is_numeric(t)) << "[" << v << "]";
     ASSERT_EQ(r.blank, is_blank(t)) << "[" << v << "]";
   }
+}
+
+TEST(FieldValuesTest, ShortNumbersReadAsOneWordReadAsByCharacters) {
+  Lcg rnd(11);
+  int taken = 0;
+  for (int round = 0; round < 40000; ++round) {
+    // Blanks then digits mostly; other characters anywhere now and then; the eight bytes
+    // before the value are noise that the reading must not see.
+    const int n = 1 + rnd.below(8);
+    const int blanks = rnd.below(n + 1);
+    std::string v = std::string(static_cast<std::size_t>(blanks), ' ') +
+                    random_value(rnd, n - blanks, "0123456789");
+    if (round % 4 == 0) {
+      v[static_cast<std::size_t>(rnd.below(n))] = " 09-+.A/:\x80\xB5"[rnd.below(11)];
+    }
+    const std::string buffer = random_value(rnd, 8, "0123456789 A") + v;
+    const Text t{buffer.data() + 8, n};
+    Reading fast;
+    if (!read_short_number(t, &fast)) {
+      ASSERT_TRUE(round % 4 == 0) << "blanks then digits must be read: [" << v << "]";
+      continue;
+    }
+    ++taken;
+    const Reading r = read_value(t);
+    ASSERT_EQ(fast.value, r.value) << "[" << v << "]";
+    ASSERT_EQ(fast.numeric, r.numeric) << "[" << v << "]";
+    ASSERT_EQ(fast.blank, r.blank) << "[" << v << "]";
+  }
+  EXPECT_GT(taken, 30000);
 }
 
 }  // namespace

@@ -67,6 +67,27 @@ TEST(StringComparatorTest, BitParallelScoresEqualThePlainWalkOnRandomPairs) {
   }
 }
 
+// A pattern built once, as a case builds it for the match key value, then met by many values
+// (the pattern's table cleared whole rather than character by character).
+TEST(StringComparatorTest, APatternBuiltOnceScoresEveryValueAsThePlainWalk) {
+  const std::vector<std::string> alphabets = {"AB", "ABCD", "AEIOU RST",
+                                              "ABCDEFGHIJKLMNOPQRSTUVWXYZ"};
+  Lcg rnd(4242);
+  std::vector<std::uint64_t> where(kPatternEntries);
+  for (int round = 0; round < 400; ++round) {
+    const std::string& alphabet = alphabets[static_cast<std::size_t>(round) % alphabets.size()];
+    const std::string a = random_value(rnd, 1 + rnd.below(round % 10 == 0 ? 64 : 20), alphabet);
+    build_pattern({a.data(), static_cast<int>(a.size())}, where.data());
+    for (int k = 0; k < 50; ++k) {
+      const std::string b = random_value(rnd, 1 + rnd.below(round % 10 == 0 ? 64 : 20), alphabet);
+      ASSERT_EQ(score_by_pattern(where.data(), {a.data(), static_cast<int>(a.size())},
+                                 {b.data(), static_cast<int>(b.size())}),
+                plain(a, b))
+          << "[" << a << "] [" << b << "]";
+    }
+  }
+}
+
 TEST(StringComparatorTest, BitParallelScoresEqualThePlainWalkAtTheWordEdge) {
   Lcg rnd(99);
   for (int la = 60; la <= 66; ++la) {
