@@ -32,9 +32,7 @@ int search_start(const RunState& r, int k) {
   return visible_from(r, b.start + 1);
 }
 
-void clear_binding(RunState& r, int k, int start) {
-  r.bind[k] = Binding{static_cast<short>(start), 0, {}, 0, -1};
-}
+void clear_binding(RunState& r, int k, int start) { reset_binding(r.bind[k], start); }
 
 bool is_single_token(const Pattern& p, int k) {
   return p.kind[k] != kOperandUnknownRun && p.kind[k] != kOperandNumericAlpha;

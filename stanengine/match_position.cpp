@@ -170,7 +170,7 @@ Next loop_head(RunState& r, bool right) {
   }
   r.float_start = static_cast<short>(start);
   r.pos = start;
-  r.bind[0] = Binding{static_cast<short>(start), 0, {}, 0, -1};
+  reset_binding(r.bind[0], start);
   return Next::kNext;
 }
 

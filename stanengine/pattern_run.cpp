@@ -65,17 +65,44 @@ bool take_tokens(RunState& r, const char* text, bool tokenized) {
 
 // ---- Patterns, matches, calls -----------------------------------------------------------
 
-Next pattern_start(RunState& r) {
-  const int p = r.arg[r.pc];
+// The pattern that the pattern start at instruction i begins; null for a start that names no
+// pattern of the program.
+const Pattern* pattern_of_start(const RunState& r, int i) {
+  const int p = r.arg[i];
   const ProcessProgram& program = *r.program;
   if (p < 0 || p >= program.slot_count || program.patterns == nullptr ||
-      program.patternClassFlags == nullptr || program.patterns[p] == nullptr) {
-    return Next::kFail;
+      program.patternClassFlags == nullptr) {
+    return nullptr;
   }
+  return program.patterns[p];
+}
+
+// Where a failed instruction continues. A pattern that fails always goes on forward, to the
+// next pattern or its section's end; a pattern start whose fail address points back (which
+// could only loop) continues there as well.
+int fail_target(const RunState& r) {
+  const int target = r.fail[r.pc];
+  const short code = r.code[r.pc];
+  if ((code != op::kFirstPattern && code != op::kPattern) || target > r.pc) return target;
+  for (int i = r.pc + 1; i < r.code_count; ++i) {
+    const short next = r.code[i];
+    if (next == op::kPattern || next == op::kEndOfMain || next == op::kReturn) return i;
+  }
+  return r.code_count;
+}
+
+// Whether instruction i is a pattern start that names a pattern of the program.
+bool is_pattern_start(const RunState& r, int i) {
+  if (i < 0 || i >= r.code_count) return false;
+  const short code = r.code[i];
+  return (code == op::kFirstPattern || code == op::kPattern) && pattern_of_start(r, i) != nullptr;
+}
+
+void begin_pattern(RunState& r, int p) {
   r.pattern = p;
-  r.pat = program.patterns[p];
+  r.pat = r.program->patterns[p];
   for (int k = 0; k < kMaxOperands; ++k) {
-    r.bind[k] = Binding{0, 0, {}, 0, -1};
+    reset_binding(r.bind[k], 0);
     r.field_text[k][0] = '\0';
     r.universal_stop[k] = -1;
   }
@@ -83,10 +110,29 @@ Next pattern_start(RunState& r) {
   r.float_start = -1;
   r.last_action = -1;
   new_search_attempt(r);
-  const std::uint32_t once = program.patternClassFlags[2 * p];
-  const std::uint32_t twice = program.patternClassFlags[2 * p + 1];
-  if ((once & ~r.present) != 0 || (twice & ~r.repeated) != 0) return Next::kFail;
-  return Next::kNext;
+}
+
+// Most patterns need a class the record lacks and fail at their start, on to the next
+// pattern's start. Such a chain is passed over here, and the state is set up only for the
+// pattern that begins, or for the last one when its failure leads elsewhere: nothing else
+// reads it.
+Next pattern_start(RunState& r) {
+  if (pattern_of_start(r, r.pc) == nullptr) return Next::kFail;
+  for (;;) {
+    const int p = r.arg[r.pc];
+    const std::uint32_t once = r.program->patternClassFlags[2 * p];
+    const std::uint32_t twice = r.program->patternClassFlags[2 * p + 1];
+    if ((once & ~r.present) == 0 && (twice & ~r.repeated) == 0) {
+      begin_pattern(r, p);
+      return Next::kNext;
+    }
+    const int target = fail_target(r);  // always ahead of a pattern start
+    if (!is_pattern_start(r, target)) {
+      begin_pattern(r, p);
+      return Next::kFail;
+    }
+    r.pc = target;
+  }
 }
 
 // A multi-retype pattern binds every token of its class, in token order, up to its count.
@@ -266,20 +312,6 @@ Next step(RunState& r, int code) {
   return Next::kNext;
 }
 
-// Where a failed instruction continues. A pattern that fails always goes on forward, to the
-// next pattern or its section's end; a pattern start whose fail address points back (which
-// could only loop) continues there as well.
-int fail_target(const RunState& r) {
-  const int target = r.fail[r.pc];
-  const short code = r.code[r.pc];
-  if ((code != op::kFirstPattern && code != op::kPattern) || target > r.pc) return target;
-  for (int i = r.pc + 1; i < r.code_count; ++i) {
-    const short next = r.code[i];
-    if (next == op::kPattern || next == op::kEndOfMain || next == op::kReturn) return i;
-  }
-  return r.code_count;
-}
-
 void execute(RunState& r) {
   r.pc = 0;
   r.resumed = false;
@@ -341,12 +373,6 @@ void compute_class_sets(RunState& r) {
   }
 }
 
-int visible_from(const RunState& r, int i) {
-  if (i < 0) i = 0;
-  while (i < r.count && r.tokens[i].TokenClass == kNullClass) ++i;
-  return i < r.count ? i : r.count;
-}
-
 bool run_error(RunState& r, int status, const char* text) {
   if (text != nullptr) console_message(engine_text::kLineFormat, text);
   r.status = status;
@@ -355,21 +381,25 @@ bool run_error(RunState& r, int status, const char* text) {
 
 namespace {
 
-// The field values and the operand texts of TEMP conversions (most of the state's 12 KB)
-// are written before they are read: every pattern start empties the field values, and a
-// TEMP text is read only once its flag says it was written. Everything else is cleared, and
-// every value and text begins empty.
+// The field values, the operand texts of TEMP conversions and the entries of failed searches
+// (most of the state) are written before they are read: every pattern start empties
+// the field values and forgets the failed searches, a TEMP text is read only once its flag
+// says it was written, and a failed search only once its bit says it was kept. Everything
+// else is cleared, and every value and text begins empty.
 static_assert(offsetof(RunState, field_text) < offsetof(RunState, float_start) &&
               offsetof(RunState, float_start) < offsetof(RunState, temp_text) &&
-              offsetof(RunState, temp_text) < offsetof(RunState, temp_set));
+              offsetof(RunState, temp_text) < offsetof(RunState, temp_set) &&
+              offsetof(RunState, temp_set) < offsetof(RunState, memo) &&
+              offsetof(RunState, memo) + sizeof(SearchMemo) == sizeof(RunState) &&
+              offsetof(SearchMemo, failed) + sizeof(SearchMemo::failed) == sizeof(SearchMemo));
 
 void clear_run_state(RunState& r) {
   auto* bytes = reinterpret_cast<unsigned char*>(&r);
   std::memset(bytes, 0, offsetof(RunState, field_text));
   std::memset(bytes + offsetof(RunState, float_start), 0,
               offsetof(RunState, temp_text) - offsetof(RunState, float_start));
-  std::memset(bytes + offsetof(RunState, temp_set), 0,
-              sizeof(RunState) - offsetof(RunState, temp_set));
+  const std::size_t failed = offsetof(RunState, memo) + offsetof(SearchMemo, failed);
+  std::memset(bytes + offsetof(RunState, temp_set), 0, failed - offsetof(RunState, temp_set));
   for (int k = 0; k < kMaxOperands; ++k) {
     r.field_text[k][0] = '\0';
     r.temp_text[k][0] = '\0';

@@ -27,23 +27,35 @@ struct Binding {
   short last;
 };
 
+// Empties a binding that begins looking at token `start`. Only the bound tokens
+// (token[0] to token[count - 1]) are ever read, so the rest of the array is left as it is.
+inline void reset_binding(Binding& b, int start) {
+  b.start = static_cast<short>(start);
+  b.count = 0;
+  b.token[0] = 0;
+  b.first = 0;
+  b.last = -1;
+}
+
 // A search of the current pattern that failed: the operand whose search it was, entered in
 // sequence at a token, ran the rest of the pattern and came back empty. Kept per operand and
 // entry token (search_memo.cpp).
 struct FailedSearch {
-  std::uint32_t attempt;     // the pattern attempt it failed in; 0 for none
   std::uint8_t rewritten;    // operands whose bindings the failed search rewrote
   short last[kMaxOperands];  // the last token each of those held when it failed; -1 for none
 };
 
 struct SearchMemo {
-  std::uint32_t attempt;  // pattern starts of the run
-  std::uint32_t clock;    // binding rewrites of the attempt
+  std::uint32_t clock;  // binding rewrites of the attempt
   std::uint32_t rewrite_time[kMaxOperands];
   std::uint32_t entry_time[kMaxOperands];  // when each operand's search was last entered
   short entry[kMaxOperands];               // and the token it was entered at; -1 for none
+  // Per operand, bit t: failed[k][t] holds a failure of the current pattern attempt. The
+  // entries themselves are written before they are read and never cleared.
+  std::uint32_t failed_at[kMaxOperands];
   FailedSearch failed[kMaxOperands][kMaxRunTokens + 1];
 };
+static_assert(kMaxRunTokens + 1 <= 32, "an entry bit per token and the end");
 
 struct RunState {
   Stan* stan;
@@ -88,8 +100,13 @@ int class_bit(char cls);
 // Computes the present and repeated class sets over the used tokens.
 void compute_class_sets(RunState& r);
 
-// The first visible (not NULL-class) token at or after i; r.count when none.
-int visible_from(const RunState& r, int i);
+// The first visible (not NULL-class) token at or after i; r.count when none. Inline: the
+// matching steps ask it at almost every test.
+inline int visible_from(const RunState& r, int i) {
+  if (i < 0) i = 0;
+  while (i < r.count && r.tokens[i].TokenClass == kNullClass) ++i;
+  return i < r.count ? i : r.count;
+}
 
 // Ends the run with a status after printing a status text as a console line.
 bool run_error(RunState& r, int status, const char* text);

@@ -35,7 +35,10 @@ void bind_span(RunState& r, int k, int from, int to);
 // in sequence at token `at` that already failed from there fails at once, and the bindings are
 // put back as that failure left them.
 void new_search_attempt(RunState& r);
-void binding_rewritten(RunState& r, int k);
+// Inline: every operand start tells it.
+inline void binding_rewritten(RunState& r, int k) {
+  if (k >= 0 && k < kMaxOperands) r.memo.rewrite_time[k] = ++r.memo.clock;
+}
 bool search_known_to_fail(RunState& r, int k, int at);
 void search_entered(RunState& r, int k, int at);
 void search_failed(RunState& r, int k);

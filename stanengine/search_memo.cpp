@@ -37,30 +37,20 @@ bool valid_entry(const RunState& r, int k, int at) {
 
 void new_search_attempt(RunState& r) {
   SearchMemo& m = r.memo;
-  if (++m.attempt == 0) {
-    // After the counter wraps, entries of old attempts would look current.
-    for (auto& row : m.failed) {
-      for (FailedSearch& f : row) f.attempt = 0;
-    }
-    m.attempt = 1;
-  }
   m.clock = 0;
   for (int k = 0; k < kMaxOperands; ++k) {
     m.rewrite_time[k] = 0;
     m.entry_time[k] = 0;
     m.entry[k] = -1;
+    m.failed_at[k] = 0;
   }
-}
-
-void binding_rewritten(RunState& r, int k) {
-  if (k >= 0 && k < kMaxOperands) r.memo.rewrite_time[k] = ++r.memo.clock;
 }
 
 bool search_known_to_fail(RunState& r, int k, int at) {
   if (!valid_entry(r, k, at)) return false;
   SearchMemo& m = r.memo;
+  if ((m.failed_at[k] & (std::uint32_t{1} << at)) == 0) return false;
   const FailedSearch& f = m.failed[k][at];
-  if (f.attempt != m.attempt) return false;
   for (int o = k; o < kMaxOperands; ++o) {
     if ((f.rewritten & (1u << o)) == 0) continue;
     Binding& b = r.bind[o];
@@ -85,7 +75,7 @@ void search_failed(RunState& r, int k) {
   const int at = m.entry[k];
   if (at < 0 || at > kMaxRunTokens) return;
   FailedSearch& f = m.failed[k][at];
-  f.attempt = m.attempt;
+  m.failed_at[k] |= std::uint32_t{1} << at;
   f.rewritten = 0;
   for (int o = k; o < kMaxOperands; ++o) {
     f.last[o] = -1;
