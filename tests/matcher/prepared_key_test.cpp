@@ -11,22 +11,14 @@
 
 #include "matcher/weights.h"
 
+#include "support/test_random.h"
+
 namespace tovr {
 namespace {
 
 constexpr int kRecordLength = 40;
 
-class Lcg {
- public:
-  explicit Lcg(std::uint32_t seed) : state_(seed) {}
-  int below(int n) {
-    state_ = state_ * 1664525u + 1013904223u;
-    return static_cast<int>((state_ >> 8) % static_cast<std::uint32_t>(n));
-  }
-
- private:
-  std::uint32_t state_;
-};
+using test::Lcg;
 
 MatchDef define(std::int16_t type, int mk_start, int cand_start, int length, char missing,
                 float param = 0, bool reverse = false) {

@@ -8,30 +8,13 @@
 
 #include "matcher/compare.h"
 
+#include "support/test_random.h"
+
 namespace tovr {
 namespace {
 
-class Lcg {
- public:
-  explicit Lcg(std::uint32_t seed) : state_(seed) {}
-  int below(int n) {
-    state_ = state_ * 1664525u + 1013904223u;
-    return static_cast<int>((state_ >> 8) % static_cast<std::uint32_t>(n));
-  }
-
- private:
-  std::uint32_t state_;
-};
-
-// A value of length characters drawn from alphabet; a small alphabet makes many common and
-// transposed characters, and every byte value (blanks and bytes above 127 too) is reached.
-std::string random_value(Lcg& rnd, int length, const std::string& alphabet) {
-  std::string v;
-  for (int i = 0; i < length; ++i) {
-    v += alphabet[static_cast<std::size_t>(rnd.below(static_cast<int>(alphabet.size())))];
-  }
-  return v;
-}
+using test::Lcg;
+using test::random_value;
 
 int fast(const std::string& a, const std::string& b) {
   std::vector<char> marks(a.size() + b.size() + 1);
