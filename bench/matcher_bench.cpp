@@ -17,6 +17,7 @@
 
 #include "bench/bench_data.h"
 #include "matcher/compare.h"
+#include "matcher/prepared_key.h"
 #include "matcher/rules_types.h"
 #include "matchkey/match_key.h"
 #include "tovr.h"
@@ -441,6 +442,58 @@ void BM_UncertComparison(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_UncertComparison);
+
+// UNCERT comparisons as a matching run makes them: the match key value is prepared once per
+// case (its trimmed form and character pattern), then compared with each of 100 candidate
+// values of 16 characters; the preparation is counted in the time.
+void BM_UncertPreparedComparison(benchmark::State& state) {
+  constexpr int kLength = 16;
+  constexpr int kCandidates = 100;
+  const NamePairs& pairs = name_pairs();
+  std::vector<std::string> a, b;
+  for (std::size_t i = 0; i < pairs.a.size(); ++i) {
+    a.push_back(pairs.a[i] + std::string(kLength - pairs.a[i].size(), ' '));
+    b.push_back(pairs.b[i] +
+                std::string(kLength - std::min<std::size_t>(kLength, pairs.b[i].size()), ' '));
+    b.back().resize(kLength);
+  }
+  MatchDef def;
+  def.type = kUncert;
+  def.mk_missing = 'S';
+  def.cand_missing = 'S';
+  def.agree = 452;
+  def.disagree = -437;
+  def.middle = 7;
+  def.param = 700;
+  def.mk = {0, kLength};
+  def.cand_fields = 1;
+  def.cand[0] = {0, kLength};
+  Rules rules;
+  rules.var_count = 2;
+  rules.defs[1] = &def;
+  std::string mk(kLength, ' ');
+  rules.mk_record = mk.data();
+  char marks[2 * kLength];
+  CompareContext ctx;
+  ctx.marks = marks;
+  ctx.marks_size = sizeof marks;
+  auto key = std::make_unique<PreparedKey>();
+  std::size_t i = 0, j = 0;
+  for (auto _ : state) {
+    mk = a[i];
+    rules.mk_record = mk.data();
+    prepare_key(rules, kLength, ctx, *key);
+    for (int k = 0; k < kCandidates; ++k) {
+      CompareContext c = ctx;
+      benchmark::DoNotOptimize(
+          prepared_weight(*key, 1, def, mk.data(), b[j].data(), kLength, c));
+      if (++j == b.size()) j = 0;
+    }
+    if (++i == a.size()) i = 0;
+  }
+  state.SetItemsProcessed(state.iterations() * kCandidates);
+}
+BENCHMARK(BM_UncertPreparedComparison);
 
 }  // namespace
 }  // namespace tovr::bench
