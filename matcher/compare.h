@@ -6,6 +6,7 @@
 // marker space that the caller hands over in the context.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "matcher/field_values.h"
@@ -72,6 +73,20 @@ int similarity_score_plain(Text a, Text b, char* marks);
 inline constexpr int kPatternEntries = 256;
 void build_pattern(Text a, std::uint64_t* where);
 int score_by_pattern(const std::uint64_t* where, Text a, Text b);
+
+// n / d rounded down, for 0 <= n < 65536 and 1 <= d <= 64, by a multiplication with the
+// divisor's reciprocal instead of a division: the reciprocal is rounded up by less than
+// 2^-32 * d, so n times the error stays below 1/64 and never reaches the next whole number.
+// The string comparator divides by lengths and counts of at most 64 characters.
+inline constexpr int kSmallDivisorMax = 64;
+inline int quotient_small(int n, int d) {
+  static constexpr auto kReciprocal = [] {
+    std::array<std::uint64_t, kSmallDivisorMax + 1> r{};
+    for (int k = 1; k <= kSmallDivisorMax; ++k) r[k] = (std::uint64_t{1} << 32) / k + 1;
+    return r;
+  }();
+  return static_cast<int>((static_cast<std::uint64_t>(n) * kReciprocal[d]) >> 32);
+}
 
 // Shared arithmetic, exposed for the comparison files.
 namespace weight_math {

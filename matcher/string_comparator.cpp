@@ -25,6 +25,10 @@ int window_of(int la, int lb) {
 
 int score_of(int common, int out_of_order, int la, int lb) {
   const int half = out_of_order / 2;
+  if (la <= kSmallDivisorMax && lb <= kSmallDivisorMax) {
+    return quotient_small(300 * (common - half), common) + quotient_small(300 * common, lb) +
+           quotient_small(300 * common, la);
+  }
   return 300 * (common - half) / common + 300 * common / lb + 300 * common / la;
 }
 

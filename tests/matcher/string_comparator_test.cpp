@@ -86,5 +86,15 @@ TEST(StringComparatorTest, BitParallelScoresEqualThePlainWalkAtTheWordEdge) {
   EXPECT_EQ(fast(full, std::string(64, 'R')), 0);
 }
 
+// The comparator's scores divide by lengths and counts of up to 64; every quotient it can
+// form (numerators up to 300 * 64, and beyond) must equal the division's.
+TEST(StringComparatorTest, ReciprocalQuotientsEqualTheDivision) {
+  for (int d = 1; d <= kSmallDivisorMax; ++d) {
+    for (int n = 0; n < 65536; ++n) {
+      ASSERT_EQ(quotient_small(n, d), n / d) << n << " / " << d;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tovr
