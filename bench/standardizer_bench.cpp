@@ -1,6 +1,6 @@
 // Address standardizer: addresses per second end to end through TOVR_asProcStan with the
 // us-address example over a generated file of 100,000 address lines, the compile of the
-// specification, the heap that a compiled standardizer holds, and the tokenizer alone.
+// standardizer file, the heap that a compiled standardizer holds, and the tokenizer alone.
 //
 // The library reads standardizer input through the host's reading callbacks; this host
 // serves the lines of the generated file from memory, one cursor per thread, so that the
@@ -53,7 +53,7 @@ const Inputs& inputs() {
     }
     std::ifstream in(file);
     for (std::string line; std::getline(in, line);) i.lines.push_back(line);
-    // The specification names its files without a directory.
+    // The standardizer file names its files without a directory.
     if (chdir(i.dir.c_str()) != 0) std::abort();
     return i;
   }();
@@ -186,7 +186,7 @@ class Standardizer {
 // Addresses per second end to end, one standardizer per thread.
 void BM_Standardize(benchmark::State& state) {
   Standardizer s;
-  if (!s.ok()) return state.SkipWithError("the us-address specification did not compile");
+  if (!s.ok()) return state.SkipWithError("the us-address standardizer did not compile");
   input_cursor = static_cast<std::size_t>(state.thread_index()) * 50000;
   long long failed = 0;
   for (auto _ : state) {
@@ -202,7 +202,7 @@ BENCHMARK(BM_Standardize)->ThreadRange(1, 2)->UseRealTime();
 void BM_StandardizeFile(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));
   Standardizer s;
-  if (!s.ok()) return state.SkipWithError("the us-address specification did not compile");
+  if (!s.ok()) return state.SkipWithError("the us-address standardizer did not compile");
   for (auto _ : state) {
     input_cursor = 0;
     for (int i = 0; i < count; ++i) benchmark::DoNotOptimize(s.next());
@@ -228,7 +228,7 @@ void BM_StandardizeFile(benchmark::State& state) {
 BENCHMARK(BM_StandardizeFile)->Arg(kAddressCount)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_StandardizeFile)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// Compile of the specification with its tables, patterns and dictionary, and the release.
+// Compile of the standardizer file with its tables, patterns and dictionary, and the release.
 // Counter heap_bytes: what a compiled standardizer holds; peak_bytes: the most the compile
 // held at once.
 void BM_Compile(benchmark::State& state) {
@@ -237,7 +237,7 @@ void BM_Compile(benchmark::State& state) {
   peak_bytes.store(before);
   {
     Standardizer s;
-    if (!s.ok()) return state.SkipWithError("the us-address specification did not compile");
+    if (!s.ok()) return state.SkipWithError("the us-address standardizer did not compile");
     state.counters["heap_bytes"] = static_cast<double>(live_bytes.load() - before);
   }
   state.counters["peak_bytes"] = static_cast<double>(peak_bytes.load() - before);
@@ -252,7 +252,7 @@ BENCHMARK(BM_Compile)->Unit(benchmark::kMillisecond);
 // example's word classes, as the engine does for its process.
 void BM_TokenizeAndClassify(benchmark::State& state) {
   Standardizer s;
-  if (!s.ok()) return state.SkipWithError("the us-address specification did not compile");
+  if (!s.ok()) return state.SkipWithError("the us-address standardizer did not compile");
   Stan& stan = s.stan();
   Tokenizer* tk = nullptr;
   if (tkInit(&tk) != kTkOk) return state.SkipWithError("no tokenizer");

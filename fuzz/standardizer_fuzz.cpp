@@ -1,4 +1,4 @@
-// Standardizer specification and pattern files: the input is a specification file, followed
+// Standardizer and pattern files: the input is a standardizer file, followed
 // by sections "%%% NAME" that become the files of that name (pattern files, classification
 // tables, dictionaries, convert tables, the input records in.txt). Missing files come from a
 // working standardizer, so a mutation of one file meets good company. A standardizer that

@@ -1,4 +1,4 @@
-// tovr standardize: runs a specification over records.
+// tovr standardize: runs a standardizer file over records.
 #include <cstdio>
 #include <optional>
 #include <string>

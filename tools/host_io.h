@@ -3,10 +3,10 @@
 //   results;
 // - file messages (slot 14) are written to the stream they name;
 // - files that the library opens for reading under a relative name are looked up first in
-//   a base directory (the directory of the specification being compiled), so that a
-//   specification finds its tables and pattern files wherever the tool runs;
+//   a base directory (the directory of the standardizer file being compiled), so that a
+//   standardizer file finds its tables and pattern files wherever the tool runs;
 // - reads from a null stream are served from the tool's current record input. The library
-//   reads standardizer input through a stream the specification does not open itself, and
+//   reads standardizer input through a stream the standardizer file does not open itself, and
 //   the tool hands it the files named on its command line (or standard input) this way.
 #pragma once
 

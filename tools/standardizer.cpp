@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "host_io.h"
-#include "spec_layouts.h"
+#include "standardizer_layouts.h"
 #include "text.h"
 
 namespace tovr::cli {
@@ -47,7 +47,7 @@ bool Standardizer::compile(const std::string& spec_path, std::string* error) {
 
 bool Standardizer::load_layouts(const std::string& spec_path, std::string* error) {
   std::vector<std::string> names;
-  if (!spec_layouts(spec_path, &names)) {
+  if (!standardizer_layouts(spec_path, &names)) {
     *error = spec_path + ": cannot read the specification";
     return false;
   }

@@ -1,5 +1,5 @@
 // A compiled standardizer as the tool uses it: the match key control block, the
-// specification compiled into it, the layouts it loaded, and the buffers of one record.
+// standardizer file compiled into it, the layouts it loaded, and the buffers of one record.
 #pragma once
 
 #include <string>
@@ -31,7 +31,7 @@ class Standardizer {
   Standardizer(const Standardizer&) = delete;
   Standardizer& operator=(const Standardizer&) = delete;
 
-  // Compiles the specification; the library lists the problems on standard error. Relative
+  // Compiles the standardizer file; the library lists the problems on standard error. Relative
   // file names inside it are looked up beside it first.
   bool compile(const std::string& spec_path, std::string* error);
 

@@ -166,10 +166,10 @@ TEST(StandardizerRegressions, LayoutReplacedByALongerOneIsNotCopiedPastTheBuffer
   TOVR_mkClose(mk);
 }
 
-// A read that fails inside the specification file must fail the compile, not end the file
+// A read that fails inside the standardizer file must fail the compile, not end the file
 // quietly: here the last line (LINESINREC 2) was lost and records were read one line each.
 // It is reported as a file that does not open.
-TEST(StandardizerRegressions, SpecificationReadErrorIsNotTakenAsEndOfFile) {
+TEST(StandardizerRegressions, StandardizerFileReadErrorIsNotTakenAsEndOfFile) {
   test::MemFs fs;
   test::ConsoleCapture console;
   fs.put("std.stn", "STANDARDIZE P\nINFILE in.txt\nRECORD 256\nLINESINREC 2\n");

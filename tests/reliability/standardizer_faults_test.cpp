@@ -104,7 +104,7 @@ TEST_F(StandardizerFaults, EveryFailedOpenAndSeekIsReportedAndRecovered) {
   }
 }
 
-// A failed read of the specification file, a dictionary, a classification or conversion
+// A failed read of the standardizer file, a dictionary, a classification or conversion
 // table, a pattern file or the input ends the compile or the run with its status; none is
 // taken for the end of its file.
 TEST_F(StandardizerFaults, EveryFailedReadIsReportedAndRecovered) {

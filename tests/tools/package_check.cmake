@@ -36,7 +36,7 @@ run_step("configure the C host" ${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/c-hos
          -B ${WORK_DIR}/build -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_C_COMPILER=${C_COMPILER}
          ${flags})
 run_step("build the C host" ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
-# The specification names its tables and patterns relative to its own folder.
+# The standardizer file names its tables and patterns relative to its own folder.
 set(step_dir ${SOURCE_DIR}/examples/us-address)
 run_step("run the C host" ${WORK_DIR}/build/c_host ${WORK_DIR} usaddr.spc)
 

@@ -1,4 +1,4 @@
-// tovr standardize: output formats, inputs, and how errors of the specification, the
+// tovr standardize: output formats, inputs, and how errors of the standardizer file, the
 // pattern file and single records are reported.
 #include <gtest/gtest.h>
 
@@ -73,7 +73,7 @@ TEST_F(StandardizeCommand, InputFilesAreReadOneAfterTheOther) {
             "HN=3; SN=PINE; ST=RD\n");
 }
 
-TEST_F(StandardizeCommand, AnInputFileOfTheSpecificationIsFoundBesideIt) {
+TEST_F(StandardizeCommand, AnInputFileOfTheStandardizerFileIsFoundBesideIt) {
   std::string spec = copy_example("usaddr.spc", "INFILE lines.txt\n");
   write_text(dir_ + "/lines.txt", "7 ELM ST\n");
   CliResult r = run_cli({"standardize", spec}, "", scratch_dir("standardize_elsewhere"));
@@ -93,7 +93,7 @@ TEST_F(StandardizeCommand, ARejectedRecordNamesItsLineAndTheRunGoesOn) {
   EXPECT_NE(r.err.find("1 of 3 records not standardized"), std::string::npos) << r.err;
 }
 
-TEST_F(StandardizeCommand, SpecificationErrorsAreListedWithTheirLines) {
+TEST_F(StandardizeCommand, StandardizerFileErrorsAreListedWithTheirLines) {
   std::string spec = copy_example("usaddr.spc", "TYPE EBCDIC\n");
   CliResult r = run_cli({"standardize", spec}, "1 OAK ST\n");
   EXPECT_EQ(r.status, 1);
@@ -113,7 +113,7 @@ TEST_F(StandardizeCommand, PatternErrorsNameThePatternFileAndLine) {
   EXPECT_NE(r.err.find("line number = "), std::string::npos) << r.err;
 }
 
-TEST_F(StandardizeCommand, ASpecificationThatCannotBeOpenedIsReported) {
+TEST_F(StandardizeCommand, AStandardizerFileThatCannotBeOpenedIsReported) {
   CliResult r = run_cli({"standardize", dir_ + "/none.spc"}, "1 OAK ST\n");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Standardizer Specifications File not found"), std::string::npos) << r.err;

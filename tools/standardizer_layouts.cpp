@@ -1,4 +1,4 @@
-#include "spec_layouts.h"
+#include "standardizer_layouts.h"
 
 #include <fstream>
 
@@ -7,7 +7,7 @@
 namespace tovr::cli {
 namespace {
 
-// Words of a specification line: blanks, tabs and parentheses separate; ";" starts a comment.
+// Words of a standardizer file line: blanks, tabs and parentheses separate; ";" starts a comment.
 std::vector<std::string> spec_words(std::string line) {
   size_t comment = line.find(';');
   if (comment != std::string::npos) line.resize(comment);
@@ -24,7 +24,7 @@ struct Process {
 
 }  // namespace
 
-bool spec_layouts(const std::string& spec_path, std::vector<std::string>* layouts) {
+bool standardizer_layouts(const std::string& spec_path, std::vector<std::string>* layouts) {
   std::ifstream in(spec_path);
   if (!in) return false;
   std::vector<Process> processes;

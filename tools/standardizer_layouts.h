@@ -1,5 +1,5 @@
-// The match key layouts that a standardizer specification loads, read from the
-// specification's own lines: the library names each layout after its dictionary file, and
+// The match key layouts that a standardizer file loads, read from the
+// file's own lines: the library names each layout after its dictionary file, and
 // the tool needs those names to read the fields back after a record is standardized.
 #pragma once
 
@@ -12,6 +12,6 @@ namespace tovr::cli {
 // process's dictionary is its name (or the dictionary base name of a PROCESSFILE line)
 // followed by ".dct"; the layout is named after the dictionary file without extension.
 // Returns false when the file cannot be read.
-bool spec_layouts(const std::string& spec_path, std::vector<std::string>* layouts);
+bool standardizer_layouts(const std::string& spec_path, std::vector<std::string>* layouts);
 
 }  // namespace tovr::cli
