@@ -410,15 +410,27 @@ void BM_SimilarityScore(benchmark::State& state) {
 BENCHMARK_TEMPLATE(BM_SimilarityScore, similarity_score)->Name("BM_SimilarityScore");
 BENCHMARK_TEMPLATE(BM_SimilarityScore, similarity_score_plain)->Name("BM_SimilarityScorePlain");
 
-// A whole UNCERT comparison of blank-padded 16-character fields: trimming, the missing test,
-// the equal-values shortcut, the score and the weight.
-void BM_UncertComparison(benchmark::State& state) {
-  const NamePairs& pairs = name_pairs();
+// The name pairs as fields of 16 characters, blank-padded (and cut) on the right.
+constexpr int kFieldLength = 16;
+
+struct PaddedPairs {
   std::vector<std::string> a, b;
+};
+
+PaddedPairs padded_name_pairs() {
+  const NamePairs& pairs = name_pairs();
+  PaddedPairs p;
   for (std::size_t i = 0; i < pairs.a.size(); ++i) {
-    a.push_back(pairs.a[i] + std::string(16 - pairs.a[i].size(), ' '));
-    b.push_back(pairs.b[i] + std::string(16 - std::min<std::size_t>(16, pairs.b[i].size()), ' '));
+    p.a.push_back(pairs.a[i]);
+    p.b.push_back(pairs.b[i]);
+    p.a.back().resize(kFieldLength, ' ');
+    p.b.back().resize(kFieldLength, ' ');
   }
+  return p;
+}
+
+// An UNCERT definition of one field at the start of both records, PARAM 700.
+MatchDef uncert_definition() {
   MatchDef def;
   def.type = kUncert;
   def.mk_missing = 'S';
@@ -427,6 +439,19 @@ void BM_UncertComparison(benchmark::State& state) {
   def.disagree = -437;
   def.middle = 7;
   def.param = 700;
+  def.mk = {0, kFieldLength};
+  def.cand_fields = 1;
+  def.cand[0] = {0, kFieldLength};
+  return def;
+}
+
+// A whole UNCERT comparison of blank-padded 16-character fields: trimming, the missing test,
+// the equal-values shortcut, the score and the weight.
+void BM_UncertComparison(benchmark::State& state) {
+  const PaddedPairs pairs = padded_name_pairs();
+  const std::vector<std::string>& a = pairs.a;
+  const std::vector<std::string>& b = pairs.b;
+  const MatchDef def = uncert_definition();
   const Weights w = weights_of(def);
   char marks[64];
   std::size_t i = 0;
@@ -447,27 +472,12 @@ BENCHMARK(BM_UncertComparison);
 // case (its trimmed form and character pattern), then compared with each of 100 candidate
 // values of 16 characters; the preparation is counted in the time.
 void BM_UncertPreparedComparison(benchmark::State& state) {
-  constexpr int kLength = 16;
+  constexpr int kLength = kFieldLength;
   constexpr int kCandidates = 100;
-  const NamePairs& pairs = name_pairs();
-  std::vector<std::string> a, b;
-  for (std::size_t i = 0; i < pairs.a.size(); ++i) {
-    a.push_back(pairs.a[i] + std::string(kLength - pairs.a[i].size(), ' '));
-    b.push_back(pairs.b[i] +
-                std::string(kLength - std::min<std::size_t>(kLength, pairs.b[i].size()), ' '));
-    b.back().resize(kLength);
-  }
-  MatchDef def;
-  def.type = kUncert;
-  def.mk_missing = 'S';
-  def.cand_missing = 'S';
-  def.agree = 452;
-  def.disagree = -437;
-  def.middle = 7;
-  def.param = 700;
-  def.mk = {0, kLength};
-  def.cand_fields = 1;
-  def.cand[0] = {0, kLength};
+  const PaddedPairs pairs = padded_name_pairs();
+  const std::vector<std::string>& a = pairs.a;
+  const std::vector<std::string>& b = pairs.b;
+  MatchDef def = uncert_definition();
   Rules rules;
   rules.var_count = 2;
   rules.defs[1] = &def;
