@@ -83,6 +83,36 @@ TEST(StandardizerRegressions, MiddlePatternStartFailsToTheNextPattern) {
   TOVR_mkClose(mk);
 }
 
+// A one-process standardizer "P" served from memory: the dictionary given, a class table of
+// one street type, and a pattern that copies the whole line into SN.
+struct StreetProcess {
+  test::MemFs fs;
+  test::ConsoleCapture console;
+  TOVR_Mk* mk = nullptr;
+
+  StreetProcess(const char* dictionary, const char* input) {
+    fs.put("std.stn", "STANDARDIZE P\nINFILE in.txt\nRECORD 256\n");
+    fs.put("P.DCT", dictionary);
+    fs.put("P.CLS", "STREET ST T\n");
+    fs.put("P.PAT", "**\n  COPY_S [1] {SN}\n");
+    fs.put("in.txt", input);
+    EXPECT_EQ(TOVR_mkInit(&mk), 0);
+  }
+  ~StreetProcess() { TOVR_mkClose(mk); }
+
+  int compile(TOVR_Stan** stan, short* total) {
+    return TOVR_asStanComp("std.stn", stan, mk, total);
+  }
+  // Standardizes the next record, its keys into keys; the status.
+  int run(TOVR_Stan* stan, char* keys) {
+    char area[1100] = {};
+    char aux[64] = {};
+    char original[1100] = {};
+    short first = 1;
+    return TOVR_asProcStan(stan, area, keys, aux, &first, original);
+  }
+};
+
 // The compiler used to read a process's dictionary twice: once through the table service
 // into the match key layout, once by its own line rules for the key buffer's length. Where
 // the two disagreed (here the header makes ";" an ordinary character, so the table service
@@ -90,80 +120,53 @@ TEST(StandardizerRegressions, MiddlePatternStartFailsToTheNextPattern) {
 // the key buffer and every record overran it. The key buffer now takes the layout's length
 // and names. (fuzz/regressions/standardizer/key-buffer-shorter-than-layout)
 TEST(StandardizerRegressions, KeyBufferHoldsTheWholeLayout) {
-  test::MemFs fs;
-  test::ConsoleCapture console;
-  fs.put("std.stn", "STANDARDIZE P\nINFILE in.txt\nRECORD 256\n");
-  fs.put("P.DCT", "\\FORMAT\\ SORT=N COMMENT=#\nHN N 10 S\n; C 40 S\n# a comment\nSN C 20 S\n");
-  fs.put("P.CLS", "STREET ST T\n");
-  fs.put("P.PAT", "**\n  COPY_S [1] {SN}\n");
-  fs.put("in.txt", "123 MAIN STREET\n");
-  TOVR_Mk* mk = nullptr;
-  ASSERT_EQ(TOVR_mkInit(&mk), 0);
+  StreetProcess p("\\FORMAT\\ SORT=N COMMENT=#\nHN N 10 S\n; C 40 S\n# a comment\nSN C 20 S\n",
+                  "123 MAIN STREET\n");
   TOVR_Stan* stan = nullptr;
   short total = 0;
-  ASSERT_EQ(TOVR_asStanComp("std.stn", &stan, mk, &total), 0) << console.text();
+  ASSERT_EQ(p.compile(&stan, &total), 0) << p.console.text();
   const Stan& s = *as_stan(stan);
   short layout = 0;
-  ASSERT_EQ(TOVR_mkGetLen(mk, s.processMatchKey[0], &layout), 0);
+  ASSERT_EQ(TOVR_mkGetLen(p.mk, s.processMatchKey[0], &layout), 0);
   EXPECT_EQ(layout, 70);
   EXPECT_EQ(s.key_record_length[0], layout);
   EXPECT_EQ(total, layout);
   EXPECT_STREQ(s.processMatchKeyFields[0], "HN; SN");
   ASSERT_EQ(TOVR_asSetNewFormats(stan), 0);
-  char area[1100] = {};
   std::string keys(static_cast<std::size_t>(total) + 1, '\0');
-  char aux[64] = {};
-  char original[1100] = {};
-  short first = 1;
-  EXPECT_EQ(TOVR_asProcStan(stan, area, keys.data(), aux, &first, original), 0);
+  EXPECT_EQ(p.run(stan, keys.data()), 0);
   EXPECT_EQ(std::string(keys.c_str()),
             std::string(50, ' ') + "123 MAIN STREET" + std::string(5, ' '));
   TOVR_asCloseStan(stan);
-  TOVR_mkClose(mk);
 }
 
 // The key buffer is sized from the layout at compile time. If the layout is later freed and
 // a longer one loaded under the same name (here by a second compile on the same control
 // block), the first standardizer's copy is refused instead of overrunning its buffer.
 TEST(StandardizerRegressions, LayoutReplacedByALongerOneIsNotCopiedPastTheBuffer) {
-  test::MemFs fs;
-  test::ConsoleCapture console;
-  fs.put("std.stn", "STANDARDIZE P\nINFILE in.txt\nRECORD 256\n");
-  fs.put("P.DCT", "SN C 20 S\n");
-  fs.put("P.CLS", "STREET ST T\n");
-  fs.put("P.PAT", "**\n  COPY_S [1] {SN}\n");
-  fs.put("in.txt", "123 MAIN STREET\n123 MAIN STREET\n");
-  TOVR_Mk* mk = nullptr;
-  ASSERT_EQ(TOVR_mkInit(&mk), 0);
+  StreetProcess p("SN C 20 S\n", "123 MAIN STREET\n123 MAIN STREET\n");
   TOVR_Stan* first = nullptr;
   short total = 0;
-  ASSERT_EQ(TOVR_asStanComp("std.stn", &first, mk, &total), 0) << console.text();
+  ASSERT_EQ(p.compile(&first, &total), 0) << p.console.text();
   ASSERT_EQ(TOVR_asSetNewFormats(first), 0);
   const std::string layout = as_stan(first)->processMatchKey[0];
-
-  char area[1100] = {};
   std::string keys(400, '\0');
-  char aux[64] = {};
-  char original[1100] = {};
-  short line = 1;
-  EXPECT_EQ(TOVR_asProcStan(first, area, keys.data(), aux, &line, original), 0);
+  EXPECT_EQ(p.run(first, keys.data()), 0);
 
-  ASSERT_EQ(TOVR_mkFree(mk, layout.c_str()), 0);
-  fs.put("P.DCT", "SN C 20 S\nXX C 150 S\nYY C 50 S\n");
+  ASSERT_EQ(TOVR_mkFree(p.mk, layout.c_str()), 0);
+  p.fs.put("P.DCT", "SN C 20 S\nXX C 150 S\nYY C 50 S\n");
   TOVR_Stan* second = nullptr;
-  ASSERT_EQ(TOVR_asStanComp("std.stn", &second, mk, &total), 0) << console.text();
+  ASSERT_EQ(p.compile(&second, &total), 0) << p.console.text();
   short length = 0;
-  ASSERT_EQ(TOVR_mkGetLen(mk, layout.c_str(), &length), 0);
+  ASSERT_EQ(TOVR_mkGetLen(p.mk, layout.c_str(), &length), 0);
   ASSERT_EQ(length, 220);
 
-  console.clear();
-  line = 1;
-  EXPECT_EQ(TOVR_asProcStan(first, area, keys.data(), aux, &line, original), 21);
-  EXPECT_EQ(console.text(),
+  p.console.clear();
+  EXPECT_EQ(p.run(first, keys.data()), 21);
+  EXPECT_EQ(p.console.text(),
             "Error: matchKey layout " + layout + " is longer than its key buffer\n");
   TOVR_asCloseStan(second);
   TOVR_asCloseStan(first);
-  TOVR_mkClose(mk);
 }
 
 // A read that fails inside the standardizer file must fail the compile, not end the file
