@@ -1,6 +1,7 @@
 #include "matchkey/match_key_record.h"
 
 #include <cstring>
+#include <limits>
 
 namespace tovr {
 namespace {
@@ -24,14 +25,24 @@ int mk_clear(TOVR_Mk* mk, const char* name) {
   return kMkOk;
 }
 
-int mk_copy(TOVR_Mk* mk, const char* name, char* out) {
+int mk_copy_within(TOVR_Mk* mk, const char* name, char* out, int capacity, bool* too_long) {
+  *too_long = false;
   MatchKeyLayout* layout = nullptr;
   const int rc = find_layout(mk, name, &layout);
   if (rc != kMkOk) return rc;
   if (out == nullptr) return kMkNameInvalid;
+  if (layout->record_length > capacity) {
+    *too_long = true;
+    return kMkOk;
+  }
   std::memcpy(out, layout->record, static_cast<std::size_t>(layout->record_length));
   out[layout->record_length] = '\0';
   return kMkOk;
+}
+
+int mk_copy(TOVR_Mk* mk, const char* name, char* out) {
+  bool too_long = false;
+  return mk_copy_within(mk, name, out, std::numeric_limits<int>::max(), &too_long);
 }
 
 int mk_get(TOVR_Mk* mk, const char* name, const char* field_name, char* out) {

@@ -9,6 +9,9 @@ namespace tovr {
 
 int mk_clear(TOVR_Mk* mk, const char* name);
 int mk_copy(TOVR_Mk* mk, const char* name, char* out);
+// mk_copy into a buffer of capacity characters plus the final NUL: a record longer than
+// that is not copied and sets *too_long (the status stays kMkOk).
+int mk_copy_within(TOVR_Mk* mk, const char* name, char* out, int capacity, bool* too_long);
 int mk_get(TOVR_Mk* mk, const char* name, const char* field, char* out);
 int mk_set(TOVR_Mk* mk, const char* name, const char* field, char* value);
 int mk_field_count(TOVR_Mk* mk, const char* name, short* count);

@@ -9,6 +9,7 @@
 
 #include "frame/messages.h"
 #include "matchkey/match_key.h"
+#include "matchkey/match_key_record.h"
 #include "stanengine/engine_status.h"
 #include "stanengine/engine_texts.h"
 #include "stanengine/opcodes.h"
@@ -411,13 +412,13 @@ void clear_run_state(RunState& r) {
 // with a longer one gets the copy refused rather than written past the buffer.
 int copy_key_record(Stan& stan, int process) {
   const char* layout = stan.processMatchKey[process];
-  short length = 0;
-  int status = TOVR_mkGetLen(stan.mk, layout, &length);
-  if (status == 0 && length > stan.key_record_length[process]) {
+  bool too_long = false;
+  const int status = mk_copy_within(stan.mk, layout, stan.processMatchKeyContents[process],
+                                    stan.key_record_length[process], &too_long);
+  if (too_long) {
     console_message(engine_text::kLayoutOutgrewKey, layout);
     return as_status::kMkCopy;
   }
-  if (status == 0) status = TOVR_mkCopy(stan.mk, layout, stan.processMatchKeyContents[process]);
   if (status != 0) {
     print_mk_message(status);
     return as_status::kMkCopy;
